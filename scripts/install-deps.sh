@@ -1,0 +1,20 @@
+#!/bin/sh
+# Installs what Kestrune needs on Debian 12, as root. Idempotent.
+#   install-deps.sh          build and run: compiler, CMake, Qt 6, CLI11, and
+#                            dvdauthor + ffmpeg for the demo folder
+#   install-deps.sh --tests  also the test tools: GoogleTest, libdvdread and
+#                            libdvdnav (independent readers), Xvfb
+set -e
+PKGS="cmake g++ make pkg-config qt6-base-dev libgl-dev libcli11-dev fonts-liberation dvdauthor ffmpeg"
+if [ "$1" = "--tests" ]; then
+  PKGS="$PKGS libgtest-dev libgmock-dev libdvdread-dev libdvdnav-dev xvfb xauth"
+fi
+missing=""
+for p in $PKGS; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+done
+if [ -n "$missing" ]; then
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update
+  apt-get install -y --no-install-recommends $missing
+fi

@@ -1,0 +1,33 @@
+#include "dvd_files.h"
+
+#include "file_layer.h"
+#include "ifo_image.h"
+
+namespace kestrune {
+
+std::string VtsPrefix(int titleSet) {
+  return (titleSet < 10 ? "VTS_0" : "VTS_") + std::to_string(titleSet) + "_";
+}
+
+std::string WithTrailingDelimiter(const std::string& dir) {
+  if (!dir.empty() && dir.back() == kPathDelimiter) return dir;
+  return dir + kPathDelimiter;
+}
+
+std::int64_t GetFileSize64(const std::string& path) { return EntrySize(path).value_or(-1); }
+
+std::int64_t GetVobSetSize(const std::string& prefix) {
+  std::int64_t total = 0;
+  for (int k = 1; k <= 9; ++k) {
+    const std::int64_t size = GetFileSize64(prefix + std::to_string(k) + ".VOB");
+    if (size > 0) total += size;
+  }
+  return total;
+}
+
+void PadToSector(std::vector<std::uint8_t>& out) {
+  const auto rem = static_cast<std::int64_t>(out.size()) % kSectorSize;
+  if (rem != 0) out.resize(out.size() + static_cast<std::size_t>(kSectorSize - rem), 0);
+}
+
+}  // namespace kestrune

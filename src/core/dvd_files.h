@@ -1,0 +1,25 @@
+// DVD-Video file naming and the small measuring routines shared by the folder
+// scan and the engine.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kestrune {
+
+constexpr char kPathDelimiter = '/';
+
+// "VTS_" + the title set number in two digits + "_": VTS_07_, VTS_42_.
+std::string VtsPrefix(int titleSet);
+// `dir` with the path delimiter appended unless it already ends in one
+// (an empty text becomes the root folder).
+std::string WithTrailingDelimiter(const std::string& dir);
+// Size in bytes of the entry named `path` (a folder counts, with size 0), or -1.
+std::int64_t GetFileSize64(const std::string& path);
+// Summed size of the title video files prefix + "1.VOB" .. prefix + "9.VOB".
+std::int64_t GetVobSetSize(const std::string& prefix);
+// Appends zero bytes until the length is a whole number of sectors.
+void PadToSector(std::vector<std::uint8_t>& out);
+
+}  // namespace kestrune
