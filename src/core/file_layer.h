@@ -48,7 +48,11 @@ void CopyFileReplacing(const std::string& from, const std::string& to);
 bool RenameNoReplace(const std::string& from, const std::string& to);
 // Deletes a file (never a folder). False on failure.
 bool DeleteFile(const std::string& path);
-// Names of the entries of a folder, "." and ".." left out; empty when unreadable.
-std::vector<std::string> ListFolder(const std::string& dir);
+// Names of the entries of a folder, "." and ".." left out; nothing when the
+// folder cannot be read.
+std::optional<std::vector<std::string>> ListFolder(const std::string& dir);
+// Opens `path` read-only and gives its size when it is a file (not a folder)
+// that can be read right now; nothing otherwise.
+std::optional<std::int64_t> ReadableFileSize(const std::string& path);
 
 }  // namespace kestrune

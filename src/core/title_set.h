@@ -152,7 +152,10 @@ class TTitleSet {
   // so a damaged IFO is refused before any file of its set changes.
   void TrialVtsRewrite();
   void TrialVmgRewrite();
-  void CheckWriteOutRanges() const;
+  // The IFO file as the write-out lays it down: the MAT, then each table at
+  // its start sector, padded to whole sectors. Throws InvalidIfo when a table
+  // lies outside the image or overlaps the one before it.
+  std::vector<std::uint8_t> BuildIfoFile() const;
   void CheckReplacementVob();
   void BackupVmgIfoAndBup();
   void WriteBlankVob(const std::string& target, bool pal, bool wide);

@@ -1,0 +1,159 @@
+#include "cli_app.h"
+
+#include <CLI/CLI.hpp>
+#include <ostream>
+
+#include "backup_commands.h"
+#include "file_layer.h"
+#include "folder_scan.h"
+#include "run_options.h"
+#include "status.h"
+#include "title_list.h"
+#include "title_set.h"
+
+namespace kestrune {
+
+namespace {
+
+struct Arguments {
+  std::string listDir, restoreDir, deleteDir, blankDir;
+  std::string titles, menus, replacement, stillTime;
+  bool vmgMenu = false, noBackup = false, keepAudioSub = false, keepStops = false;
+  bool mergePrograms = false, mergeCells = false;
+};
+
+void PrintRows(const std::string& dir, std::ostream& out) {
+  const ScanRows rows = FindTitleSetRows(dir, "", false);
+  for (const auto* list : {&rows.vmg, &rows.videos, &rows.menus})
+    for (const ScanRow& row : *list) out << row.text << '\n';
+}
+
+int Fail(const std::string& message, std::ostream& err) {
+  err << message << '\n';
+  return kExitFailed;
+}
+
+bool FolderMissing(const std::string& dir, std::ostream& err) {
+  if (FolderExists(dir)) return false;
+  Fail(StatusMessage(kStatusPathNotFound), err);
+  return true;
+}
+
+int ReportPassedOver(const BackupResult& result, std::ostream& err) {
+  for (const std::string& entry : result.passedOver) err << "Passed over " << entry << '\n';
+  return result.passedOver.empty() ? kExitOk : kExitFailed;
+}
+
+// Fills the engine as the window's "Blank!" does and runs it.
+int Blank(const Arguments& a, const std::vector<int>& titles, const std::vector<int>& menus, std::ostream& out,
+          std::ostream& err) {
+  TTitleSet run(a.blankDir);
+  if (run.FStatus != kStatusOk) return Fail(StatusMessage(run.FStatus), err);
+  run.FBackup = !a.noBackup;
+  run.FMergePrograms = a.mergePrograms;
+  run.FMergeCells = a.mergeCells;
+  run.FRemoveStops = !a.keepStops;
+  run.FReplacementVobPath = a.replacement;
+  run.FUseReplacementVob = !a.replacement.empty();
+  // The manual still time belongs to the replacement VOB, as in the window.
+  run.FUseManualStillTime = !a.stillTime.empty();
+  run.FRemoveAudioSubMapping = !a.keepAudioSub;
+  if (run.FUseManualStillTime) {
+    bool reset = false;
+    run.FManualStillTime = StillTimeForRun(a.stillTime, reset);
+  }
+  run.FBlankVmgMenu = a.vmgMenu;
+  for (int n : titles) run.FVideoList.push_back(std::to_string(n));
+  for (int n : menus) run.FMenuList.push_back(std::to_string(n));
+  try {
+    run.Process();
+  } catch (const FileError& e) {
+    err << e.what() << '\n';
+    return kExitFileError;
+  }
+  if (run.FStatus != kStatusOk) {
+    std::string message = StatusMessage(run.FStatus);
+    if (!run.FStatusDetail.empty()) message += "\n" + run.FStatusDetail;
+    return Fail(message, err);
+  }
+  PrintRows(a.blankDir, out);
+  return kExitOk;
+}
+
+}  // namespace
+
+int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+  CLI::App app{"Shrinks a DVD-Video folder (VIDEO_TS) in place by blanking chosen menus and titles."};
+  app.set_version_flag("--version", std::string(KESTRUNE_VERSION));
+  Arguments a;
+  auto* list = app.add_option("--list", a.listDir, "Show the blankable VOB sets of DIR with their sizes")->type_name("DIR");
+  auto* restore = app.add_option("--restore", a.restoreDir, "Restore every backup (NAME~) in DIR, then list it")->type_name("DIR");
+  auto* del = app.add_option("--delete-backups", a.deleteDir, "Delete every backup (NAME~) in DIR")->type_name("DIR");
+  auto* titles = app.add_option("--titles", a.titles, "Title sets whose titles are blanked, e.g. 3,5-7")->type_name("LIST");
+  auto* menus = app.add_option("--menus", a.menus, "Title sets whose menus are blanked")->type_name("LIST");
+  auto* vmg = app.add_flag("--vmg-menu", a.vmgMenu, "Blank the video manager menu (VIDEO_TS.VOB)");
+  auto* noBackup = app.add_flag("--no-backup", a.noBackup, "Keep no backups of changed files");
+  auto* keepAudio = app.add_flag("--keep-audio-sub", a.keepAudioSub, "Keep audio and sub-picture attributes and mapping");
+  auto* keepStops = app.add_flag("--keep-stops", a.keepStops, "Keep the cells' still times");
+  auto* mergeProgs = app.add_flag("--merge-programs", a.mergePrograms, "Merge the programs of a blanked chain into one");
+  auto* mergeCells = app.add_flag("--merge-cells", a.mergeCells, "Merge the cells of a blanked chain into one");
+  auto* replacement = app.add_option("--replacement", a.replacement, "Use this one-frame VOB instead of the built-in one")->type_name("FILE");
+  auto* still = app.add_option("--still-time", a.stillTime, "Still time in seconds (0..255) for the replacement VOB's cells")->type_name("N");
+  auto* dir = app.add_option("DIR", a.blankDir, "The VIDEO_TS folder to blank");
+  still->check([](const std::string& text) { return ParseWholeNumber(text) ? std::string() : "not a whole number"; });
+
+  // The four forms exclude one another; the blanking options need DIR.
+  for (auto* command : {list, restore, del}) {
+    for (auto* other : {list, restore, del, dir, titles, menus, replacement, still}) {
+      if (other != command) command->excludes(other);
+    }
+    for (auto* flag : {vmg, noBackup, keepAudio, keepStops, mergeProgs, mergeCells}) command->excludes(flag);
+  }
+  for (auto* option : {titles, menus, vmg, noBackup, keepAudio, keepStops, mergeProgs, mergeCells, replacement, still})
+    option->needs(dir);
+
+  try {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    std::reverse(args.begin(), args.end());
+    app.parse(args);
+  } catch (const CLI::CallForHelp& e) {
+    out << app.help();
+    return kExitOk;
+  } catch (const CLI::CallForVersion& e) {
+    out << e.what() << '\n';
+    return kExitOk;
+  } catch (const CLI::ParseError& e) {
+    err << e.what() << "\nRun with --help for the forms of the command.\n";
+    return kExitUsage;
+  }
+
+  if (list->count()) {
+    if (FolderMissing(a.listDir, err)) return kExitFailed;
+    PrintRows(a.listDir, out);
+    return kExitOk;
+  }
+  if (restore->count()) {
+    if (FolderMissing(a.restoreDir, err)) return kExitFailed;
+    const int code = ReportPassedOver(RestoreBackups(a.restoreDir), err);
+    PrintRows(a.restoreDir, out);
+    return code;
+  }
+  if (del->count()) {
+    if (FolderMissing(a.deleteDir, err)) return kExitFailed;
+    return ReportPassedOver(DeleteBackups(a.deleteDir), err);
+  }
+  if (!dir->count()) {
+    err << "Name a folder: kestrune-cli --list DIR, or the blanking form with DIR.\nRun with --help for the forms of the command.\n";
+    return kExitUsage;
+  }
+  std::optional<std::vector<int>> titleSets = std::vector<int>{}, menuSets = std::vector<int>{};
+  if (titles->count()) titleSets = ParseTitleSetList(a.titles);
+  if (menus->count()) menuSets = ParseTitleSetList(a.menus);
+  if (!titleSets || !menuSets) {
+    err << "A title set list is numbers and ranges from 1 to 99, such as 3,5-7.\n";
+    return kExitUsage;
+  }
+  return Blank(a, *titleSets, *menuSets, out, err);
+}
+
+}  // namespace kestrune

@@ -1,0 +1,21 @@
+// The two backup commands: restore every backup ("NAME~") of a folder, or
+// delete them all. Both stay inside the named folder and always come to an end.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace kestrune {
+
+struct BackupResult {
+  int handled = 0;                      // backups restored or deleted
+  std::vector<std::string> passedOver;  // names that could not be restored or deleted, with the reason
+};
+
+// For every entry ending in "~": deletes the file it backs up (if that is a
+// file) and renames the backup to that name, never replacing an entry.
+BackupResult RestoreBackups(const std::string& folderText);
+// Deletes every file ending in "~".
+BackupResult DeleteBackups(const std::string& folderText);
+
+}  // namespace kestrune

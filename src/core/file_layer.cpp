@@ -1,0 +1,213 @@
+#include "file_layer.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <memory>
+
+#if defined(__linux__)
+#include <sys/syscall.h>
+#ifndef RENAME_NOREPLACE
+#define RENAME_NOREPLACE (1 << 0)
+#endif
+#endif
+
+namespace kestrune {
+
+namespace {
+
+std::error_code LastError() { return {errno, std::generic_category()}; }
+
+// Closes a descriptor when it goes out of scope.
+struct Fd {
+  int fd = -1;
+  explicit Fd(int f) : fd(f) {}
+  ~Fd() {
+    if (fd >= 0) ::close(fd);
+  }
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+};
+
+std::string DirName(const std::string& path) {
+  const auto slash = path.rfind('/');
+  return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+}
+
+std::string BaseName(const std::string& path) {
+  const auto slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// A temporary name in the target's folder. It starts with a dot and does not
+// end in "~", so neither the folder scan nor the backup commands take it for
+// a DVD file or a backup if a crash leaves it behind.
+std::string TempNameFor(const std::string& path) {
+  return DirName(path) + "." + BaseName(path) + ".kestrune-part";
+}
+
+bool WriteAll(int fd, const std::uint8_t* data, std::size_t length) {
+  while (length > 0) {
+    const ssize_t written = ::write(fd, data, length);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data += written;
+    length -= static_cast<std::size_t>(written);
+  }
+  return true;
+}
+
+}  // namespace
+
+FileError::FileError(const std::string& path, const std::string& action, std::error_code code)
+    : std::runtime_error("Can't " + action + " \"" + path + "\": " + code.message()),
+      path_(path),
+      code_(code) {}
+
+bool FileExists(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+bool FolderExists(const std::string& path) {
+  struct stat st {};
+  return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::optional<std::int64_t> EntrySize(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) {
+    // A dangling link is still an entry of that name.
+    if (::lstat(path.c_str(), &st) != 0) return std::nullopt;
+    return 0;
+  }
+  if (S_ISDIR(st.st_mode)) return 0;
+  return static_cast<std::int64_t>(st.st_size);
+}
+
+bool CanOpenForReading(const std::string& path) {
+  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  return fd.fd >= 0;
+}
+
+bool ReadWholeFile(const std::string& path, std::int64_t maxBytes, std::vector<std::uint8_t>& bytes,
+                   bool& tooBig, std::error_code& error) {
+  tooBig = false;
+  bytes.clear();
+  // Non-blocking, so that a FIFO under a DVD file name cannot hang the run.
+  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  if (fd.fd < 0) {
+    error = LastError();
+    return false;
+  }
+  struct stat st {};
+  if (::fstat(fd.fd, &st) != 0) {
+    error = LastError();
+    return false;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    error = std::make_error_code(S_ISDIR(st.st_mode) ? std::errc::is_a_directory : std::errc::invalid_argument);
+    return false;
+  }
+  if (st.st_size > maxBytes) {
+    tooBig = true;
+    return true;
+  }
+  bytes.resize(static_cast<std::size_t>(st.st_size));
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t got = ::read(fd.fd, bytes.data() + done, bytes.size() - done);
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      error = LastError();
+      return false;
+    }
+    if (got == 0) break;  // the file shrank while being read
+    done += static_cast<std::size_t>(got);
+  }
+  bytes.resize(done);
+  return true;
+}
+
+void WriteFileReplacing(const std::string& path, const std::vector<std::uint8_t>& bytes) {
+  const std::string temp = TempNameFor(path);
+  Fd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644));
+  if (fd.fd < 0) throw FileError(path, "create", LastError());
+  if (!WriteAll(fd.fd, bytes.data(), bytes.size())) {
+    const auto code = LastError();
+    ::unlink(temp.c_str());
+    throw FileError(path, "write", code);
+  }
+  const int closed = ::close(fd.fd);
+  fd.fd = -1;
+  if (closed != 0) {
+    const auto code = LastError();
+    ::unlink(temp.c_str());
+    throw FileError(path, "write", code);
+  }
+  if (::rename(temp.c_str(), path.c_str()) != 0) {
+    const auto code = LastError();
+    ::unlink(temp.c_str());
+    throw FileError(path, "replace", code);
+  }
+}
+
+void CopyFileReplacing(const std::string& from, const std::string& to) {
+  std::vector<std::uint8_t> bytes;
+  bool tooBig = false;
+  std::error_code error;
+  if (!ReadWholeFile(from, INT64_MAX, bytes, tooBig, error)) throw FileError(from, "read", error);
+  WriteFileReplacing(to, bytes);
+}
+
+bool RenameNoReplace(const std::string& from, const std::string& to) {
+#if defined(__linux__) && defined(SYS_renameat2)
+  if (::syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+    return true;
+  if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return false;
+#endif
+  // The file system cannot rename without replacing: a hard link to the new
+  // name fails if that name exists, and only then is the old name removed.
+  if (::link(from.c_str(), to.c_str()) == 0) {
+    ::unlink(from.c_str());
+    return true;
+  }
+  if (errno == EEXIST) return false;
+  // No hard links here either (or a folder): check first, then rename. This
+  // leaves a small window, acceptable where nothing better exists.
+  struct stat st {};
+  if (::lstat(to.c_str(), &st) == 0) return false;
+  return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool DeleteFile(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+  return ::unlink(path.c_str()) == 0;
+}
+
+std::optional<std::int64_t> ReadableFileSize(const std::string& path) {
+  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  struct stat st {};
+  if (fd.fd < 0 || ::fstat(fd.fd, &st) != 0 || S_ISDIR(st.st_mode)) return std::nullopt;
+  return static_cast<std::int64_t>(st.st_size);
+}
+
+std::optional<std::vector<std::string>> ListFolder(const std::string& dir) {
+  std::vector<std::string> names;
+  std::unique_ptr<DIR, int (*)(DIR*)> handle(::opendir(dir.empty() ? "." : dir.c_str()), ::closedir);
+  if (!handle) return std::nullopt;
+  while (const dirent* entry = ::readdir(handle.get())) {
+    const std::string name = entry->d_name;
+    if (name != "." && name != "..") names.push_back(name);
+  }
+  return names;
+}
+
+}  // namespace kestrune

@@ -1,0 +1,188 @@
+// The blanking run: creation, the driver, the backups of a title set and the
+// correction of the video manager after each title set.
+#include "title_set.h"
+
+#include <algorithm>
+
+#include "dvd_files.h"
+#include "file_layer.h"
+
+namespace kestrune {
+
+namespace {
+
+// TT_SRPT: 16-bit title count, end address at +4, 12-byte entries from +8;
+// an entry holds its title set number at +6 and that set's start sector at +8.
+constexpr std::int64_t kTtSrptEntries = 8;
+constexpr std::int64_t kTtSrptEntrySize = 12;
+// VTS_ATR: end address at +0; from +8 a copy of VTSI_MAT from 0x100, so
+// record byte k mirrors VTSI_MAT byte 0xF8 + k.
+constexpr std::int64_t kAtrMenuAudioFirst = 11;   // mirrors VTSI_MAT 0x103
+constexpr std::int64_t kAtrMenuSubpLast = 99;     // mirrors VTSI_MAT 0x15B
+constexpr std::int64_t kAtrTitleAudioFirst = 267; // mirrors VTSI_MAT 0x203
+constexpr std::int64_t kAtrTitleSubpLast = 541;   // mirrors VTSI_MAT 0x315
+
+}  // namespace
+
+TTitleSet::TTitleSet(const std::string& dir) {
+  FDvdDir = WithTrailingDelimiter(dir);
+  FStatus = kStatusCantInit;
+  FBuffer.reset();
+  if (FolderExists(FDvdDir)) {
+    FVmgIfoPath = FDvdDir + "VIDEO_TS.IFO";
+    FVmgBupPath = FDvdDir + "VIDEO_TS.BUP";
+    FVmgVobPath = FDvdDir + "VIDEO_TS.VOB";
+    FStatus = kStatusOk;
+  } else {
+    FStatus = kStatusPathNotFound;
+  }
+}
+
+TTitleSet::~TTitleSet() { FreeBuffer(); }
+
+void TTitleSet::FreeBuffer() { FBuffer.reset(); }
+
+void TTitleSet::Refuse(TStatus code, const std::string& detail) {
+  FStatus = code;
+  FStatusDetail = detail;
+}
+
+bool TTitleSet::ListHas(const std::vector<std::string>& list, int n) const {
+  return std::find(list.begin(), list.end(), std::to_string(n)) != list.end();
+}
+
+TStatus TTitleSet::Process() {
+  // 1. Nothing chosen: no file is touched.
+  if (FVideoList.empty() && FMenuList.empty() && !FBlankVmgMenu) {
+    FStatus = kStatusNothingToDo;
+    return FStatus;
+  }
+
+  // Before anything changes: VIDEO_TS.IFO is rewritten after every title set,
+  // so it must load and hold every field those corrections follow. A damaged
+  // or missing one would otherwise be found only after a title set was
+  // already written, leaving start sectors that no longer match the disc.
+  LoadIfo(0);
+  for (int n = 1; n <= 99 && FStatus == kStatusOk; ++n) {
+    if (ListHas(FVideoList, n) || ListHas(FMenuList, n)) CheckVmgFor(static_cast<std::uint8_t>(n));
+  }
+  FreeBuffer();
+  if (FStatus == kStatusOk && FUseReplacementVob) CheckReplacementVob();
+  if (FStatus != kStatusOk) return FStatus;
+
+  // 2. Backups of the video manager's IFO and BUP, made only once: the oldest
+  // backup is the original, and a later run must not replace it with a file
+  // that already carries an earlier run's corrections.
+  if (FBackup) BackupVmgIfoAndBup();
+
+  // 3.
+  FStatus = kStatusOk;
+
+  try {
+    // 4. The video manager menu, loaded and checked before its VOB is moved.
+    if (FBlankVmgMenu) {
+      LoadIfo(0);
+      if (FStatus == kStatusOk && FVmgmVobsSector <= 0)
+        Refuse(kStatusNoMenuVobSet, "VIDEO_TS.IFO describes no menu video (VMGM_VOBS) to blank.");
+      if (FStatus == kStatusOk) TrialVmgRewrite();
+      if (FStatus == kStatusOk) {
+        if (FBackup) RenameNoReplace(FVmgVobPath, FVmgVobPath + "~");
+        RewriteVmgIfo();
+        WriteVmg();
+      }
+    }
+    // 5.
+    FreeBuffer();
+
+    // 6. Title sets in ascending order.
+    for (int n = 1; n <= 99; ++n) {
+      if (FStatus != kStatusOk) break;
+      FBlankVideos = ListHas(FVideoList, n);
+      FBlankMenus = ListHas(FMenuList, n);
+      if (!FBlankVideos && !FBlankMenus) continue;
+      LoadIfo(static_cast<std::uint8_t>(n));
+      if (FStatus != kStatusOk) break;
+      if (FBlankMenus && FVtsmVobsSector <= 0) {
+        Refuse(kStatusNoMenuVobSet, FVtsPrefix + "0.IFO describes no menu video (VTSM_VOBS) to blank.");
+        break;
+      }
+      TrialVtsRewrite();
+      if (FStatus != kStatusOk) break;
+      BackupVideoFiles();
+      if (FStatus != kStatusOk) break;
+      RewriteVtsIfo();
+      if (FStatus != kStatusOk) break;
+      WriteVts();
+      if (FStatus != kStatusOk) break;
+      UpdateVmg(FVtsNumber, FBlankMenus, FBlankVideos);
+      FreeBuffer();
+    }
+  } catch (const InvalidIfo& e) {
+    // The trial rewrites catch damaged tables before any file changes; this
+    // only guards against a check that missed something.
+    Refuse(kStatusIfoInvalid, e.what());
+  }
+  // 7.
+  FreeBuffer();
+  return FStatus;
+}
+
+void TTitleSet::BackupVmgIfoAndBup() {
+  for (const std::string& path : {FVmgIfoPath, FVmgBupPath}) {
+    if (EntrySize(path + "~")) continue;
+    try {
+      CopyFileReplacing(path, path + "~");
+    } catch (const FileError&) {
+      // A backup copy that cannot be made is passed over, like a backup rename.
+    }
+  }
+}
+
+void TTitleSet::BackupVideoFiles() {
+  if (!FBackup) return;
+  if (FBlankMenus) RenameNoReplace(FVtsBasePath + "0.VOB", FVtsBasePath + "0.VOB~");
+  if (FBlankVideos) {
+    for (int k = 1; k <= 9; ++k) {
+      const std::string vob = FVtsBasePath + std::to_string(k) + ".VOB";
+      RenameNoReplace(vob, vob + "~");
+    }
+  }
+  if (FBlankMenus || FBlankVideos) {
+    RenameNoReplace(FVtsIfoPath, FVtsIfoPath + "~");
+    RenameNoReplace(FVtsBupPath, FVtsBupPath + "~");
+  }
+}
+
+void TTitleSet::UpdateVmg(std::uint8_t vtsNumber, bool menusBlanked, bool videosBlanked) {
+  LoadIfo(0);
+  try {
+    // Titles of later title sets start FSectorShift sectors earlier now.
+    if (FStatus == kStatusOk && FTtSrptSector > 0) {
+      const std::int64_t t = static_cast<std::int64_t>(FTtSrptSector) * kSectorSize;
+      const std::uint16_t count = ReadWord(t);
+      for (std::int64_t j = 0; j < count; ++j) {
+        const std::int64_t e = t + kTtSrptEntries + kTtSrptEntrySize * j;
+        if (ReadByte(e + 6) > vtsNumber)
+          WriteDWord(e + 8, static_cast<std::uint32_t>(ReadDWord(e + 8) - FSectorShift));
+      }
+    }
+    // The title set's attribute copy in VMG_VTS_ATRT follows its VTSI_MAT.
+    if (FStatus == kStatusOk && FRemoveAudioSubMapping && FVmgVtsAtrtSector > 0) {
+      const std::int64_t a = static_cast<std::int64_t>(FVmgVtsAtrtSector) * kSectorSize;
+      const std::int64_t r = a + ReadDWord(a + 8 + 4 * (static_cast<std::int64_t>(vtsNumber) - 1));
+      if (menusBlanked) Image().Fill(r + kAtrMenuAudioFirst, kAtrMenuSubpLast - kAtrMenuAudioFirst + 1, 0);
+      if (videosBlanked) {
+        // Only up to the mirror of VTSI_MAT 0x315: the title set keeps its bytes
+        // from 0x316 on (multichannel extension), and the copy must mirror them.
+        const std::int64_t last = std::min<std::int64_t>(ReadDWord(r), kAtrTitleSubpLast);
+        if (last >= kAtrTitleAudioFirst) Image().Fill(r + kAtrTitleAudioFirst, last - kAtrTitleAudioFirst + 1, 0);
+      }
+    }
+  } catch (const InvalidIfo& e) {
+    Refuse(kStatusIfoInvalid, "VIDEO_TS.IFO: " + std::string(e.what()));
+  }
+  if (FStatus == kStatusOk) WriteVmg();
+  FreeBuffer();
+}
+
+}  // namespace kestrune

@@ -1,0 +1,102 @@
+// The table-by-table write-out of an IFO image and its BUP copy.
+#include <gtest/gtest.h>
+
+#include "ifo_builder.h"
+#include "temp_folder.h"
+#include "title_set.h"
+
+namespace kestrune {
+namespace {
+
+using test::BuildIfo;
+using test::IfoSpec;
+using test::ReadBytes;
+using test::TempFolder;
+using test::WriteBytes;
+
+// Loads `bytes` as VTS_01_0.IFO (or VIDEO_TS.IFO), writes it out again and
+// returns the file that was written; the BUP must be the same bytes.
+std::vector<std::uint8_t> RoundTrip(const std::vector<std::uint8_t>& bytes, bool vmg = false) {
+  TempFolder folder;
+  const std::string ifo = folder / (vmg ? "VIDEO_TS.IFO" : "VTS_01_0.IFO");
+  const std::string bup = folder / (vmg ? "VIDEO_TS.BUP" : "VTS_01_0.BUP");
+  WriteBytes(ifo, bytes);
+  TTitleSet ts(folder.Dir());
+  ts.LoadIfo(vmg ? 0 : 1);
+  EXPECT_EQ(ts.FStatus, kStatusOk) << ts.FStatusDetail;
+  ts.WriteIfoAndBup();
+  auto written = ReadBytes(ifo);
+  EXPECT_EQ(ReadBytes(bup), written);
+  return written;
+}
+
+TEST(WriteOut, GivesBackAnUntouchedTitleSetIfoByteForByte) {
+  IfoSpec spec;
+  spec.lastSector = 9;
+  spec.setLastSector = 100;
+  // VTS_PGCI exactly 2048 bytes: one sector, and the next table right after it.
+  spec.tables = {{0xC8, 1, 100}, {0xCC, 2, 2048}, {0xD0, 3, 300}, {0xD4, 4, 50},
+                 {0xD8, 5, 20},  {0xDC, 6, 8, 0}, {0xE0, 7, 20},  {0xE4, 8, 2100, 0}};
+  const auto bytes = BuildIfo(spec);
+  EXPECT_EQ(RoundTrip(bytes), bytes);
+}
+
+TEST(WriteOut, PadsTheMatToItsSectorAndSkipsAbsentTables) {
+  IfoSpec spec;
+  spec.matEnd = 0x3FF;
+  spec.lastSector = 2;
+  spec.tables = {{0xC8, 1, 100}, {0xE4, 2, 8, 0}};  // every other table absent
+  auto bytes = BuildIfo(spec);
+  bytes[0x500] = 0xEE;  // beyond the MAT end address: not written
+  bytes[2048 + 300] = 0xEE;  // beyond VTS_PTT_SRPT's end: not written
+  const auto written = RoundTrip(bytes);
+  ASSERT_EQ(written.size(), 3u * 2048);
+  EXPECT_EQ(written[0x3FF], bytes[0x3FF]);
+  for (std::size_t i = 0x400; i < 2048; ++i) ASSERT_EQ(written[i], 0) << i;
+  EXPECT_EQ(written[2048 + 300], 0);
+  EXPECT_EQ(written[2 * 2048 + 3], 7);  // VTS_VOBU_ADMAP end address
+}
+
+TEST(WriteOut, WritesAVideoManagerWithA1280ByteMatAndAOneByteTable) {
+  IfoSpec spec;
+  spec.vmg = true;
+  spec.matEnd = 0x4FF;
+  spec.lastSector = 3;
+  spec.tables = {{0xC4, 1, 8}, {0xCC, 2, 1}, {0xDC, 3, 8, 0}};
+  auto bytes = BuildIfo(spec);
+  test::Put16(bytes, 2048, 0);  // no titles
+  const auto written = RoundTrip(bytes, true);
+  ASSERT_EQ(written.size(), 4u * 2048);
+  EXPECT_EQ(written[0x4FF], bytes[0x4FF]);
+  for (std::size_t i = 0x500; i < 2048; ++i) ASSERT_EQ(written[i], 0) << i;
+  // VMG_PTL_MAIT with end address 0: one byte, then 2047 zeros.
+  EXPECT_EQ(written[2 * 2048], bytes[2 * 2048]);
+  for (std::size_t i = 2 * 2048 + 1; i < 3 * 2048; ++i) ASSERT_EQ(written[i], 0) << i;
+  EXPECT_EQ(written, bytes);
+}
+
+TEST(WriteOut, KeepsFreeSectorsBetweenTablesWhereThePointersSayTheyAre) {
+  IfoSpec spec;
+  spec.lastSector = 5;
+  spec.tables = {{0xC8, 1, 100}, {0xCC, 3, 500}, {0xE4, 5, 8, 0}};
+  const auto bytes = BuildIfo(spec);
+  EXPECT_EQ(RoundTrip(bytes), bytes);
+}
+
+TEST(WriteOut, ReplacesASymbolicLinkInsteadOfWritingThroughIt) {
+  TempFolder folder, outside;
+  IfoSpec spec;
+  spec.lastSector = 1;
+  spec.tables = {{0xC8, 1, 100}};
+  WriteBytes(folder / "VTS_01_0.IFO", BuildIfo(spec));
+  WriteBytes(outside / "victim", {1, 2, 3});
+  ASSERT_EQ(symlink((outside / "victim").c_str(), (folder / "VTS_01_0.BUP").c_str()), 0);
+  TTitleSet ts(folder.Dir());
+  ts.LoadIfo(1);
+  ts.WriteIfoAndBup();
+  EXPECT_EQ(ReadBytes(outside / "victim"), (std::vector<std::uint8_t>{1, 2, 3}));
+  EXPECT_EQ(ReadBytes(folder / "VTS_01_0.BUP"), ReadBytes(folder / "VTS_01_0.IFO"));
+}
+
+}  // namespace
+}  // namespace kestrune

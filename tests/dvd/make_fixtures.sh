@@ -1,0 +1,283 @@
+#!/bin/bash
+# Authors the small DVD-Video folders that the end-to-end tests run on:
+#   make_fixtures.sh OUTDIR   ->   OUTDIR/<name>/VIDEO_TS
+# Clips are one or two seconds of ffmpeg's test pattern and a sine tone,
+# encoded bit-exact, so every run yields the same bytes. Each folder is
+# authored in a temporary folder inside OUTDIR and renamed into place, so an
+# interrupted run leaves no half-made disc; a folder whose stamp matches
+# FIXTURE_VERSION is complete and is skipped.
+#
+# Tests that change a disc must copy it first: the folders here are shared by
+# every test of a build folder.
+set -euo pipefail
+
+# Raise this whenever a disc below changes, so that old build folders re-author.
+FIXTURE_VERSION=1
+STAMP=.kestrune-fixture
+
+if [ $# -ne 1 ]; then
+  echo "usage: $0 OUTDIR" >&2
+  exit 2
+fi
+OUTDIR=$1
+mkdir -p "$OUTDIR"
+OUTDIR=$(cd "$OUTDIR" && pwd)
+
+for tool in ffmpeg dvdauthor; do
+  command -v "$tool" >/dev/null || { echo "$0: $tool not found" >&2; exit 1; }
+done
+
+WORK=$(mktemp -d "$OUTDIR/.work.XXXXXX")
+trap 'rm -rf "$WORK"' EXIT
+
+# clip FILE SYSTEM ASPECT SECONDS TONE_HZ
+# SYSTEM is pal or ntsc; the clip is a DVD-compliant MPEG-2 program stream.
+clip() {
+  local file=$1 system=$2 aspect=$3 seconds=$4 tone=$5 size rate
+  [ -f "$WORK/$file" ] && return 0
+  if [ "$system" = pal ]; then size=720x576 rate=25; else size=720x480 rate=30000/1001; fi
+  ffmpeg -nostdin -loglevel error -y \
+    -f lavfi -i "testsrc=size=$size:rate=$rate:duration=$seconds" \
+    -f lavfi -i "sine=frequency=$tone:sample_rate=48000:duration=$seconds" \
+    -target "$system-dvd" -aspect "$aspect" \
+    -fflags +bitexact -flags:v +bitexact -flags:a +bitexact -threads 1 \
+    "$WORK/$file"
+}
+
+# is_complete NAME: the folder was renamed into place by this FIXTURE_VERSION.
+is_complete() {
+  [ -f "$OUTDIR/$1/$STAMP" ] && [ "$(cat "$OUTDIR/$1/$STAMP")" = "$FIXTURE_VERSION" ]
+}
+
+# author NAME FORMAT: runs dvdauthor on $WORK/NAME.xml (clips are named
+# relative to $WORK), then lets the caller's hook adjust the folder, then
+# renames it into place.
+author() {
+  local name=$1 format=$2 tmp
+  tmp=$(mktemp -d "$OUTDIR/.tmp-$name.XXXXXX")
+  # dvdauthor wants a default TV system even when the XML names one.
+  if ! (cd "$WORK" && VIDEO_FORMAT=$format dvdauthor -o "$tmp" -x "$name.xml") \
+      >"$WORK/$name.log" 2>&1; then
+    cat "$WORK/$name.log" >&2
+    rm -rf "$tmp"
+    echo "$0: dvdauthor failed for $name" >&2
+    return 1
+  fi
+  if declare -F "after_$name" >/dev/null; then "after_$name" "$tmp/VIDEO_TS"; fi
+  rmdir "$tmp/AUDIO_TS" 2>/dev/null || true
+  echo "$FIXTURE_VERSION" >"$tmp/$STAMP"
+  rm -rf "${OUTDIR:?}/$name"
+  mv "$tmp" "$OUTDIR/$name"
+  echo "authored $OUTDIR/$name"
+}
+
+# --- pal_menu: PAL 4:3; video manager menu -> title set root menu -> title 1
+# of three chapters in three cells -> back to the root menu.
+# dvdauthor reuses one VOB for every <vob> naming the same file, so each cell
+# needs a clip of its own.
+make_pal_menu() {
+  clip pal_vmgm.mpg pal 4:3 1 330
+  clip pal_vtsm.mpg pal 4:3 1 440
+  clip pal_t1a.mpg pal 4:3 2 550
+  clip pal_t1b.mpg pal 4:3 1 660
+  cat >"$WORK/$1.xml" <<'XML'
+<dvdauthor>
+  <vmgm>
+    <menus>
+      <video format="pal" aspect="4:3"/>
+      <pgc entry="title">
+        <vob file="pal_vmgm.mpg"/>
+        <post>jump titleset 1 menu;</post>
+      </pgc>
+    </menus>
+  </vmgm>
+  <titleset>
+    <menus>
+      <video format="pal" aspect="4:3"/>
+      <pgc entry="root">
+        <vob file="pal_vtsm.mpg"/>
+        <post>jump title 1;</post>
+      </pgc>
+    </menus>
+    <titles>
+      <video format="pal" aspect="4:3"/>
+      <pgc>
+        <vob file="pal_t1a.mpg" chapters="0,1"/>
+        <vob file="pal_t1b.mpg"/>
+        <post>call menu;</post>
+      </pgc>
+    </titles>
+  </titleset>
+</dvdauthor>
+XML
+  author "$1" PAL
+}
+
+# --- ntsc_two_sets: NTSC; two title sets with 4:3 menus and 16:9 titles; a
+# video manager menu leading to title set 2's menu. Title set 2 has two
+# titles, the second ending in a one-second cell still.
+make_ntsc_two_sets() {
+  clip ntsc_vmgm.mpg ntsc 4:3 1 330
+  clip ntsc_vtsm1.mpg ntsc 4:3 1 440
+  clip ntsc_vtsm2.mpg ntsc 4:3 1 494
+  clip ntsc_t1.mpg ntsc 16:9 2 550
+  clip ntsc_t2a.mpg ntsc 16:9 1 660
+  clip ntsc_t2b.mpg ntsc 16:9 1 770
+  cat >"$WORK/$1.xml" <<'XML'
+<dvdauthor>
+  <vmgm>
+    <menus>
+      <video format="ntsc" aspect="4:3"/>
+      <pgc entry="title">
+        <vob file="ntsc_vmgm.mpg"/>
+        <post>jump titleset 2 menu;</post>
+      </pgc>
+    </menus>
+  </vmgm>
+  <titleset>
+    <menus>
+      <video format="ntsc" aspect="4:3"/>
+      <pgc entry="root">
+        <vob file="ntsc_vtsm1.mpg"/>
+        <post>jump title 1;</post>
+      </pgc>
+    </menus>
+    <titles>
+      <video format="ntsc" aspect="16:9"/>
+      <pgc>
+        <vob file="ntsc_t1.mpg" chapters="0,1"/>
+        <post>call menu;</post>
+      </pgc>
+    </titles>
+  </titleset>
+  <titleset>
+    <menus>
+      <video format="ntsc" aspect="4:3"/>
+      <pgc entry="root">
+        <vob file="ntsc_vtsm2.mpg"/>
+        <post>jump title 1;</post>
+      </pgc>
+    </menus>
+    <titles>
+      <video format="ntsc" aspect="16:9"/>
+      <pgc>
+        <vob file="ntsc_t2a.mpg"/>
+        <post>jump title 2;</post>
+      </pgc>
+      <pgc>
+        <vob file="ntsc_t2b.mpg" pause="1"/>
+        <post>call menu;</post>
+      </pgc>
+    </titles>
+  </titleset>
+</dvdauthor>
+XML
+  author "$1" NTSC
+}
+
+# --- pal_split: no video manager menu (so no VIDEO_TS.VOB); one title set
+# with a root menu and two titles whose video is spread over VTS_01_1.VOB to
+# VTS_01_3.VOB. dvdauthor only starts a new title VOB after 1 GiB, so the one
+# it writes is cut at sector boundaries: the IFO addresses the title VOB set
+# as one run of sectors, so nothing else changes.
+make_pal_split() {
+  clip pal_vtsm.mpg pal 4:3 1 440
+  clip pal_t1a.mpg pal 4:3 2 550
+  clip pal_t1b.mpg pal 4:3 1 660
+  cat >"$WORK/$1.xml" <<'XML'
+<dvdauthor>
+  <vmgm/>
+  <titleset>
+    <menus>
+      <video format="pal" aspect="4:3"/>
+      <pgc entry="root">
+        <vob file="pal_vtsm.mpg"/>
+        <post>jump title 1;</post>
+      </pgc>
+    </menus>
+    <titles>
+      <video format="pal" aspect="4:3"/>
+      <pgc>
+        <vob file="pal_t1a.mpg" chapters="0,1"/>
+        <post>jump title 2;</post>
+      </pgc>
+      <pgc>
+        <vob file="pal_t1b.mpg"/>
+        <post>call menu;</post>
+      </pgc>
+    </titles>
+  </titleset>
+</dvdauthor>
+XML
+  author "$1" PAL
+}
+after_pal_split() {
+  local dir=$1 sectors part
+  sectors=$(( $(stat -c %s "$dir/VTS_01_1.VOB") / 2048 ))
+  part=$(( sectors / 3 ))
+  dd if="$dir/VTS_01_1.VOB" of="$dir/VTS_01_2.VOB" bs=2048 skip=$part count=$part status=none
+  dd if="$dir/VTS_01_1.VOB" of="$dir/VTS_01_3.VOB" bs=2048 skip=$((2 * part)) status=none
+  truncate -s $((part * 2048)) "$dir/VTS_01_1.VOB"
+}
+
+# --- pal_nomenu_vts: title set 1 has no menus (VTSI_MAT 0xC0 = 0, no
+# VTS_01_0.VOB), title set 2 has a root menu; the video manager menu leads to
+# title set 2's menu.
+make_pal_nomenu_vts() {
+  clip pal_vmgm.mpg pal 4:3 1 330
+  clip pal_vtsm.mpg pal 4:3 1 440
+  clip pal_t1a.mpg pal 4:3 2 550
+  clip pal_t1b.mpg pal 4:3 1 660
+  cat >"$WORK/$1.xml" <<'XML'
+<dvdauthor>
+  <vmgm>
+    <menus>
+      <video format="pal" aspect="4:3"/>
+      <pgc entry="title">
+        <vob file="pal_vmgm.mpg"/>
+        <post>jump titleset 2 menu;</post>
+      </pgc>
+    </menus>
+  </vmgm>
+  <titleset>
+    <titles>
+      <video format="pal" aspect="4:3"/>
+      <pgc>
+        <vob file="pal_t1a.mpg" chapters="0,1"/>
+        <post>call vmgm menu;</post>
+      </pgc>
+    </titles>
+  </titleset>
+  <titleset>
+    <menus>
+      <video format="pal" aspect="4:3"/>
+      <pgc entry="root">
+        <vob file="pal_vtsm.mpg"/>
+        <post>jump title 1;</post>
+      </pgc>
+    </menus>
+    <titles>
+      <video format="pal" aspect="4:3"/>
+      <pgc>
+        <vob file="pal_t1b.mpg"/>
+        <post>call menu;</post>
+      </pgc>
+    </titles>
+  </titleset>
+</dvdauthor>
+XML
+  author "$1" PAL
+}
+
+# --- demo: the disc of the README's demo, the same as pal_menu.
+make_demo() {
+  make_pal_menu "$1"
+}
+
+ALL="pal_menu ntsc_two_sets pal_split pal_nomenu_vts demo"
+for name in $ALL; do
+  if is_complete "$name"; then
+    continue
+  fi
+  "make_$name" "$name"
+done
