@@ -1,9 +1,114 @@
-// Placeholder until the video manager rewrite lands: refuses, so no run
-// writes a VIDEO_TS.IFO that was not rewritten.
+// The video manager IFO rewrite for a blanked VIDEO_TS.VOB: the menu chains
+// play the one-frame VOB where they stand, VMGM_C_ADT and VMGM_VOBU_ADMAP
+// become one-entry tables, the set shrinks, and every title of TT_SRPT starts
+// that many sectors earlier.
+#include "blank_vob.h"
+#include "program_chain.h"
 #include "title_set.h"
 
 namespace kestrune {
 
-void TTitleSet::RewriteVmgIfo() { throw InvalidIfo("video manager menu blanking is not available yet"); }
+namespace {
+
+// VMGI_MAT fields.
+constexpr std::int64_t kVmgLastSector = 0x0C;
+constexpr std::int64_t kVmgiLastSector = 0x1C;
+constexpr std::int64_t kVmgmVobsSector = 0xC0;
+constexpr std::int64_t kVmgmCAdtPointer = 0xD8;
+constexpr std::int64_t kVmgmVobuAdmapPointer = 0xDC;
+constexpr std::int64_t kMenuStreamsFirst = 0x103;  // menu audio and sub-picture streams
+constexpr std::int64_t kMenuStreamsLast = 0x15B;
+
+// TT_SRPT: title count at +0, 12-byte entries from +8 holding their title
+// set's start sector at +8.
+constexpr std::int64_t kTtSrptFirstEntry = 8;
+constexpr std::int64_t kTtSrptEntrySize = 12;
+constexpr std::int64_t kTtSrptStartSector = 8;
+
+constexpr std::int32_t kOneEntryCAdtSize = 20;
+constexpr std::int32_t kOneEntryVobuAdmapSize = 8;
+
+std::int64_t At(std::int64_t sector) { return sector * kSectorSize; }
+std::int64_t SectorsOf(std::int64_t bytes) { return (bytes + kSectorSize - 1) / kSectorSize; }
+
+// Every distinct menu chain of VMGM_PGCI_UT, checked before any is changed.
+// A chain shared by several search pointers or language units is listed once.
+std::vector<PgcLayout> ReadMenuChains(const TTitleSet& ts) {
+  std::vector<PgcLayout> chains;
+  if (ts.FVmgmPgciUtSector <= 0) return chains;
+  const std::int64_t table = At(ts.FVmgmPgciUtSector);
+  for (const std::int64_t unit : ReadLanguageUnits(ts, table, ts.FVmgmPgciUtSize)) {
+    const ChainList list = ReadChainList(ts, table + unit, ts.FVmgmPgciUtSize - unit);
+    for (std::size_t i = 0; i < list.storedOffsets.size(); ++i)
+      chains.push_back(ReadPgcLayout(ts, list.header + list.storedOffsets[i], list.RoomOf(i)));
+  }
+  return chains;
+}
+
+}  // namespace
+
+void TTitleSet::RewriteVmgIfo() {
+  // The new set size counts the blank VOB from the menu VOB set's start.
+  if (FVmgmVobsSector <= 0) throw InvalidIfo("VMGI_MAT describes no menu VOB set (VMGM_VOBS) to blank");
+  if (FVmgmVobsSector <= FVmgiLastSector) throw InvalidIfo("VMGM_VOBS starts inside the IFO");
+  const std::vector<PgcLayout> chains = ReadMenuChains(*this);
+
+  FSectorShift = 0;
+  if (FRemoveAudioSubMapping) {
+    if (!FBuffer) throw InvalidIfo("No IFO is loaded");
+    FBuffer->Fill(kMenuStreamsFirst, kMenuStreamsLast - kMenuStreamsFirst + 1, 0);
+  }
+
+  // Menu chains keep their place and size: nothing in VMGM_PGCI_UT moves.
+  for (const PgcLayout& chain : chains) BlankMenuPgc(*this, chain, FVmgmPal);
+
+  // VMGM_C_ADT: the blank VOB's one cell, VOB id 1, cell id 1, sectors 0 to 4.
+  if (FVmgmCAdtSector > 0) {
+    const std::int32_t C = FVmgmCAdtSector;
+    const std::int64_t b = At(C);
+    WriteDWord(kVmgmCAdtPointer, static_cast<std::uint32_t>(C));
+    WriteWord(b, 1);  // VOB ids
+    WriteWord(b + 2, 0);
+    WriteDWord(b + 4, kOneEntryCAdtSize - 1);
+    WriteWord(b + 8, 1);  // VOB id
+    WriteByte(b + 10, 1);  // cell id
+    WriteByte(b + 11, 0);
+    WriteDWord(b + 12, 0);
+    WriteDWord(b + 16, static_cast<std::uint32_t>(kBlankVobSectors - 1));
+    FSectorShift += static_cast<std::int32_t>(SectorsOf(FVmgmCAdtSize) - 1);
+    FVmgmCAdtSector = ReadDWord(kVmgmCAdtPointer);
+    FVmgmCAdtSize = kOneEntryCAdtSize;
+  }
+
+  // VMGM_VOBU_ADMAP: one VOBU at sector 0, built straight at its new place.
+  if (FVmgmVobuAdmapSector > 0) {
+    const std::int64_t moved = static_cast<std::int64_t>(FVmgmVobuAdmapSector) - FSectorShift;
+    WriteDWord(kVmgmVobuAdmapPointer, static_cast<std::uint32_t>(moved));
+    WriteDWord(At(moved), kOneEntryVobuAdmapSize - 1);
+    WriteDWord(At(moved) + 4, 0);
+    FSectorShift += static_cast<std::int32_t>(SectorsOf(FVmgmVobuAdmapSize) - 1);
+    FVmgmVobuAdmapSector = static_cast<std::int32_t>(moved);
+    FVmgmVobuAdmapSize = kOneEntryVobuAdmapSize;
+  }
+
+  // IFO, menu VOB (the five-sector blank VOB) and the BUP, as long as the IFO.
+  const std::int64_t newIfoLast = static_cast<std::int64_t>(FVmgiLastSector) - FSectorShift;
+  const std::int64_t newMenuVobs = static_cast<std::int64_t>(FVmgmVobsSector) - FSectorShift;
+  const std::int64_t newSetLast = newIfoLast + newMenuVobs + kBlankVobSectors;
+  WriteDWord(kVmgiLastSector, static_cast<std::uint32_t>(newIfoLast));
+  WriteDWord(kVmgmVobsSector, static_cast<std::uint32_t>(newMenuVobs));
+  WriteDWord(kVmgLastSector, static_cast<std::uint32_t>(newSetLast));
+  FSectorShift = static_cast<std::int32_t>(FVmgLastSector - newSetLast);
+
+  // Every title set lies after the video manager set, so all of them move.
+  if (FTtSrptSector > 0) {
+    const std::int64_t table = At(FTtSrptSector);
+    const std::int64_t titles = ReadWord(table);
+    for (std::int64_t t = 0; t < titles; ++t) {
+      const std::int64_t field = table + kTtSrptFirstEntry + kTtSrptEntrySize * t + kTtSrptStartSector;
+      WriteDWord(field, static_cast<std::uint32_t>(ReadDWord(field) - FSectorShift));
+    }
+  }
+}
 
 }  // namespace kestrune

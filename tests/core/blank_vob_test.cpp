@@ -230,7 +230,7 @@ INSTANTIATE_TEST_SUITE_P(
                     Expected{"NTSCA", false, 21021, 3003, 36036, 0xC0, 7614, 1555, 467, 480},
                     Expected{"PAL", true, 25200, 3600, 54000, 0x40, 6529, 470, 1552, 576},
                     Expected{"PALA", true, 25200, 3600, 54000, 0x40, 6529, 470, 1552, 576}),
-    [](const testing::TestParamInfo<Expected>& info) { return std::string(info.param.name); });
+    [](const testing::TestParamInfo<Expected>& p) { return std::string(p.param.name); });
 
 // The stream of another length is split the same way: packets filled in
 // order, padding after the last video bytes, VOBU_1STREF_EA on its sector.

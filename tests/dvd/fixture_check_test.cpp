@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -70,6 +71,9 @@ struct FixtureCase {
   // set larger than IFO + BUP (see PalSplitKeepsDvdauthorsPaddedVmg).
   bool paddedVmg;
 };
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const FixtureCase& fixture, std::ostream* out) { *out << fixture.name; }
 
 class EveryFixture : public ::testing::TestWithParam<FixtureCase> {};
 

@@ -1,34 +1,49 @@
 #!/bin/bash
 # Authors the small DVD-Video folders that the end-to-end tests run on:
-#   make_fixtures.sh OUTDIR   ->   OUTDIR/<name>/VIDEO_TS
-# Clips are one or two seconds of ffmpeg's test pattern and a sine tone,
-# encoded bit-exact, so every run yields the same bytes. Each folder is
-# authored in a temporary folder inside OUTDIR and renamed into place, so an
-# interrupted run leaves no half-made disc; a folder whose stamp matches
-# FIXTURE_VERSION is complete and is skipped.
+#   make_fixtures.sh OUTDIR [NAME...]   ->   OUTDIR/<name>/VIDEO_TS
+# Without names it makes every disc below. Clips are one or two seconds of
+# ffmpeg's test pattern and a sine tone, encoded bit-exact, so every run
+# yields the same bytes. Each disc is authored in a temporary folder inside
+# OUTDIR and renamed into place, so an interrupted run leaves no half-made
+# disc. A disc whose stamp matches this script's own checksum is complete and
+# is skipped; editing the script re-authors every disc on the next run.
 #
 # Tests that change a disc must copy it first: the folders here are shared by
 # every test of a build folder.
 set -euo pipefail
 
-# Raise this whenever a disc below changes, so that old build folders re-author.
-FIXTURE_VERSION=1
+ALL="pal_menu ntsc_two_sets pal_split pal_nomenu_vts demo"
 STAMP=.kestrune-fixture
 
-if [ $# -ne 1 ]; then
-  echo "usage: $0 OUTDIR" >&2
+if [ $# -lt 1 ]; then
+  echo "usage: $0 OUTDIR [NAME...]   (names: $ALL)" >&2
   exit 2
 fi
 OUTDIR=$1
+shift
+NAMES=${*:-$ALL}
+for name in $NAMES; do
+  case " $ALL " in
+    *" $name "*) ;;
+    *) echo "$0: no disc named $name (names: $ALL)" >&2; exit 2 ;;
+  esac
+done
 mkdir -p "$OUTDIR"
 OUTDIR=$(cd "$OUTDIR" && pwd)
+VERSION=$(sha256sum <"${BASH_SOURCE[0]}" | cut -c1-16)
 
 for tool in ffmpeg dvdauthor; do
   command -v "$tool" >/dev/null || { echo "$0: $tool not found" >&2; exit 1; }
 done
 
+# Leftovers of a run that was killed; a fresh one may belong to a run that is
+# still going.
+find "$OUTDIR" -maxdepth 1 \( -name '.tmp-*' -o -name '.work.*' \) -mmin +10 -exec rm -rf {} + 2>/dev/null || true
+
 WORK=$(mktemp -d "$OUTDIR/.work.XXXXXX")
-trap 'rm -rf "$WORK"' EXIT
+DISC_TMP=""  # the disc being authored, removed if the run stops
+trap 'rm -rf "$WORK" ${DISC_TMP:+"$DISC_TMP"}' EXIT
+trap 'exit 130' INT TERM
 
 # clip FILE SYSTEM ASPECT SECONDS TONE_HZ
 # SYSTEM is pal or ntsc; the clip is a DVD-compliant MPEG-2 program stream.
@@ -44,9 +59,9 @@ clip() {
     "$WORK/$file"
 }
 
-# is_complete NAME: the folder was renamed into place by this FIXTURE_VERSION.
+# is_complete NAME: the folder was renamed into place by this very script.
 is_complete() {
-  [ -f "$OUTDIR/$1/$STAMP" ] && [ "$(cat "$OUTDIR/$1/$STAMP")" = "$FIXTURE_VERSION" ]
+  [ -f "$OUTDIR/$1/$STAMP" ] && [ "$(cat "$OUTDIR/$1/$STAMP")" = "$VERSION" ]
 }
 
 # author NAME FORMAT: runs dvdauthor on $WORK/NAME.xml (clips are named
@@ -55,6 +70,7 @@ is_complete() {
 author() {
   local name=$1 format=$2 tmp
   tmp=$(mktemp -d "$OUTDIR/.tmp-$name.XXXXXX")
+  DISC_TMP=$tmp
   # dvdauthor wants a default TV system even when the XML names one.
   if ! (cd "$WORK" && VIDEO_FORMAT=$format dvdauthor -o "$tmp" -x "$name.xml") \
       >"$WORK/$name.log" 2>&1; then
@@ -65,14 +81,22 @@ author() {
   fi
   if declare -F "after_$name" >/dev/null; then "after_$name" "$tmp/VIDEO_TS"; fi
   rmdir "$tmp/AUDIO_TS" 2>/dev/null || true
-  echo "$FIXTURE_VERSION" >"$tmp/$STAMP"
+  echo "$VERSION" >"$tmp/$STAMP"
+  chmod 755 "$tmp"
   rm -rf "${OUTDIR:?}/$name"
-  mv "$tmp" "$OUTDIR/$name"
+  # -T: never move into a folder that a concurrent run has just put there.
+  if ! mv -T "$tmp" "$OUTDIR/$name" 2>/dev/null; then
+    rm -rf "$tmp"
+    is_complete "$name" || { echo "$0: cannot move $name into place" >&2; return 1; }
+  fi
+  DISC_TMP=""
   echo "authored $OUTDIR/$name"
 }
 
 # --- pal_menu: PAL 4:3; video manager menu -> title set root menu -> title 1
-# of three chapters in three cells -> back to the root menu.
+# -> back to the root menu. Title 1 has two chapters (programs) in three
+# cells: the chapter mark at 1 s splits the first clip (dvdauthor moves it to
+# the next VOBU), the second clip is a further cell of chapter 2.
 # dvdauthor reuses one VOB for every <vob> naming the same file, so each cell
 # needs a clip of its own.
 make_pal_menu() {
@@ -274,8 +298,7 @@ make_demo() {
   make_pal_menu "$1"
 }
 
-ALL="pal_menu ntsc_two_sets pal_split pal_nomenu_vts demo"
-for name in $ALL; do
+for name in $NAMES; do
   if is_complete "$name"; then
     continue
   fi

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
@@ -342,6 +343,7 @@ ProcessResult Run(const std::vector<std::string>& argv) {
   while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
   }
   result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  while (!result.err.empty() && std::isspace(static_cast<unsigned char>(result.err.back()))) result.err.pop_back();
   return result;
 }
 

@@ -1,0 +1,110 @@
+// kestrune-cli's forms on a copy of an authored DVD folder.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <sstream>
+
+#include "cli_app.h"
+#include "dvd_check.h"
+#include "temp_folder.h"
+
+namespace kestrune {
+namespace {
+
+using test::Snapshot;
+using test::TempFolder;
+using test::WriteBytes;
+
+struct Result {
+  int code;
+  std::string out, err;
+};
+
+Result Cli(std::vector<std::string> args) {
+  args.insert(args.begin(), "kestrune-cli");
+  std::vector<const char*> argv;
+  for (const std::string& a : args) argv.push_back(a.c_str());
+  std::ostringstream out, err;
+  const int code = RunCli(static_cast<int>(argv.size()), argv.data(), out, err);
+  return {code, out.str(), err.str()};
+}
+
+class CliTest : public ::testing::Test {
+ protected:
+  TempFolder work;
+  std::string dir;
+  void SetUp() override {
+    test::CopyFolder(dvdcheck::FixtureVideoTs("pal_menu").string(), work / "VIDEO_TS");
+    dir = work / "VIDEO_TS";
+  }
+};
+
+TEST_F(CliTest, ListsTheVideoManagerThenTitleVideosThenMenus) {
+  const Result r = Cli({"--list", dir});
+  EXPECT_EQ(r.code, kExitOk) << r.err;
+  std::istringstream lines(r.out);
+  std::vector<std::string> rows;
+  for (std::string line; std::getline(lines, line);) rows.push_back(line);
+  ASSERT_EQ(rows.size(), 3u) << r.out;
+  EXPECT_EQ(rows[0].rfind("VIDEO_TS.VOB  ", 0), 0u);
+  EXPECT_EQ(rows[1].rfind("VTS_01_*.VOB  ", 0), 0u);
+  EXPECT_EQ(rows[2].rfind("VTS_01_0.VOB  ", 0), 0u);
+  EXPECT_EQ(rows[0].substr(rows[0].size() - 2), "KB");
+}
+
+TEST_F(CliTest, RestoresAndDeletesBackups) {
+  const auto original = Snapshot(dir);
+  // What a run leaves: the originals under backup names, new files in place.
+  for (const auto& [name, bytes] : original) {
+    if (name.find(".VOB") != std::string::npos) {
+      std::rename((dir + "/" + name).c_str(), (dir + "/" + name + "~").c_str());
+      WriteBytes(dir + "/" + name, std::vector<std::uint8_t>(10240, 0));
+    }
+  }
+  Result r = Cli({"--restore", dir});
+  EXPECT_EQ(r.code, kExitOk) << r.err;
+  EXPECT_EQ(Snapshot(dir), original);
+  EXPECT_NE(r.out.find("VTS_01_*.VOB"), std::string::npos);
+
+  WriteBytes(dir + "/VTS_01_0.IFO~", {1});
+  r = Cli({"--delete-backups", dir});
+  EXPECT_EQ(r.code, kExitOk) << r.err;
+  EXPECT_EQ(Snapshot(dir), original);
+}
+
+TEST_F(CliTest, NamesWhatItCouldNotRestore) {
+  ::mkdir((dir + "/KEEP").c_str(), 0755);
+  ::mkdir((dir + "/KEEP~").c_str(), 0755);
+  const Result r = Cli({"--restore", dir});
+  EXPECT_EQ(r.code, kExitFailed);
+  EXPECT_NE(r.err.find("KEEP~"), std::string::npos) << r.err;
+}
+
+TEST(CliCommand, ReportsUsageErrorsAndMissingFolders) {
+  EXPECT_EQ(Cli({}).code, kExitUsage);
+  EXPECT_EQ(Cli({"--list"}).code, kExitUsage);
+  EXPECT_EQ(Cli({"--bogus", "x"}).code, kExitUsage);
+  EXPECT_EQ(Cli({"--list", "a", "--restore", "b"}).code, kExitUsage);
+  EXPECT_EQ(Cli({"--titles", "0", "/tmp"}).code, kExitUsage);
+  EXPECT_EQ(Cli({"--titles", "3,x", "/tmp"}).code, kExitUsage);
+  EXPECT_EQ(Cli({"--still-time", "abc", "--titles", "1", "/tmp"}).code, kExitUsage);
+  EXPECT_EQ(Cli({"--titles", "1"}).code, kExitUsage);
+  const Result missing = Cli({"--list", "/no/such/folder"});
+  EXPECT_EQ(missing.code, kExitFailed);
+  EXPECT_EQ(missing.err, "Can't find the given path!\n");
+  EXPECT_EQ(Cli({"--titles", "1", "/no/such/folder"}).err, "Can't find the given path!\n");
+  EXPECT_EQ(Cli({"--version"}).out, "0.9.5\n");
+  EXPECT_NE(Cli({"--help"}).out.find("--merge-cells"), std::string::npos);
+}
+
+TEST(CliCommand, ReportsARunWithNothingChosen) {
+  TempFolder empty;
+  const Result r = Cli({empty.Dir()});
+  EXPECT_EQ(r.code, kExitFailed);
+  EXPECT_EQ(r.err, "No TitleSets given to process!\n");
+}
+
+}  // namespace
+}  // namespace kestrune
