@@ -186,7 +186,7 @@ INSTANTIATE_TEST_SUITE_P(
         Blanking{"pal_menu", {"--titles", "1", "--menus", "1"}},
         Blanking{"pal_menu", {"--titles", "1", "--menus", "1", "--no-backup"}},
         Blanking{"pal_menu", {"--titles", "1", "--merge-cells", "--merge-programs"}},
-        Blanking{"pal_menu", {"--titles", "1", "--menus", "1", "--merge-cells", "--keep-stops", "--keep-audio-sub"}},
+        Blanking{"pal_menu", {"--titles", "1", "--menus", "1", "--merge-cells", "--merge-programs", "--keep-stops", "--keep-audio-sub"}},
         Blanking{"ntsc_two_sets", {"--titles", "1,2"}}, Blanking{"ntsc_two_sets", {"--menus", "2"}},
         Blanking{"ntsc_two_sets", {"--titles", "1", "--menus", "1,2", "--merge-programs"}},
         Blanking{"pal_split", {"--titles", "1"}, true},
