@@ -236,7 +236,7 @@ struct ShortIfo : std::runtime_error {
 // reads the sector fields itself, so it can judge files libdvdread refuses.
 class RawIfo {
  public:
-  RawIfo(fs::path path) : name_(path.filename().string()), bytes_(ReadFile(path)) {}
+  explicit RawIfo(const fs::path& path) : name_(path.filename().string()), bytes_(ReadFile(path)) {}
   const std::string& Name() const { return name_; }
   std::uint64_t Size() const { return bytes_.size(); }
 
@@ -317,9 +317,9 @@ ProcessResult Run(const std::vector<std::string>& argv) {
   // Both pipes are drained together so that a child filling one cannot block.
   std::array<pollfd, 2> fds{{{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}}};
   std::array<std::string*, 2> sinks{&result.out, &result.err};
-  int open = 2;
+  int openPipes = 2;
   char chunk[65536];
-  while (open > 0) {
+  while (openPipes > 0) {
     if (poll(fds.data(), fds.size(), -1) < 0) {
       if (errno == EINTR) continue;
       break;
@@ -332,7 +332,7 @@ ProcessResult Run(const std::vector<std::string>& argv) {
       } else if (n == 0 || errno != EINTR) {
         close(fds[i].fd);
         fds[i].fd = -1;
-        --open;
+        --openPipes;
       }
     }
   }
