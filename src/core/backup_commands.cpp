@@ -21,6 +21,11 @@ BackupResult ForEachBackup(const std::string& folderText, Handle handle) {
   BackupResult result;
   const std::string d = WithTrailingDelimiter(folderText);
   if (!FolderExists(d)) return result;
+  const FolderLock lock(d);
+  if (!lock.Held()) {
+    result.folderBusy = true;
+    return result;
+  }
   std::set<std::string> tried;
   for (;;) {
     const auto names = ListFolder(d);

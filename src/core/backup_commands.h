@@ -8,6 +8,7 @@
 namespace kestrune {
 
 struct BackupResult {
+  bool folderBusy = false;              // another run or command holds the folder: nothing done
   int handled = 0;                      // backups restored or deleted
   std::vector<std::string> passedOver;  // names that could not be restored or deleted, with the reason
 };

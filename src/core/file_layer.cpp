@@ -1,6 +1,7 @@
 #include "file_layer.h"
 
 #include <dirent.h>
+#include <sys/file.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -63,7 +64,37 @@ bool WriteAll(int fd, const std::uint8_t* data, std::size_t length) {
   return true;
 }
 
+long gOperations = 0;
+long gFailAt = 0;
+std::errc gFailWith = std::errc::no_space_on_device;
+
+// Counts one operation that changes a file; false (with errno set) when it
+// is the one a test asked to fail.
+bool MayChange() {
+  if (++gOperations != gFailAt) return true;
+  errno = static_cast<int>(gFailWith);
+  return false;
+}
+
 }  // namespace
+
+namespace fault_injection {
+void FailOperation(long failAt, std::errc error) {
+  gOperations = 0;
+  gFailAt = failAt;
+  gFailWith = error;
+}
+long OperationsSoFar() { return gOperations; }
+}  // namespace fault_injection
+
+FolderLock::FolderLock(const std::string& dir) {
+  fd_ = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  held_ = fd_ >= 0 && ::flock(fd_, LOCK_EX | LOCK_NB) == 0;
+}
+
+FolderLock::~FolderLock() {
+  if (fd_ >= 0) ::close(fd_);  // closing releases the lock
+}
 
 FileError::FileError(const std::string& path, const std::string& action, std::error_code code)
     : std::runtime_error("Can't " + action + " \"" + path + "\": " + code.message()),
@@ -137,9 +168,9 @@ bool ReadWholeFile(const std::string& path, std::int64_t maxBytes, std::vector<s
 
 void WriteFileReplacing(const std::string& path, const std::vector<std::uint8_t>& bytes) {
   const std::string temp = TempNameFor(path);
-  Fd fd(::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644));
+  Fd fd(MayChange() ? ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644) : -1);
   if (fd.fd < 0) throw FileError(path, "create", LastError());
-  if (!WriteAll(fd.fd, bytes.data(), bytes.size())) {
+  if (!MayChange() || !WriteAll(fd.fd, bytes.data(), bytes.size())) {
     const auto code = LastError();
     ::unlink(temp.c_str());
     throw FileError(path, "write", code);
@@ -151,7 +182,7 @@ void WriteFileReplacing(const std::string& path, const std::vector<std::uint8_t>
     ::unlink(temp.c_str());
     throw FileError(path, "write", code);
   }
-  if (::rename(temp.c_str(), path.c_str()) != 0) {
+  if (!MayChange() || ::rename(temp.c_str(), path.c_str()) != 0) {
     const auto code = LastError();
     ::unlink(temp.c_str());
     throw FileError(path, "replace", code);
@@ -167,6 +198,7 @@ void CopyFileReplacing(const std::string& from, const std::string& to) {
 }
 
 bool RenameNoReplace(const std::string& from, const std::string& to) {
+  if (!MayChange()) return false;
 #if defined(__linux__) && defined(SYS_renameat2)
   if (::syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
     return true;
@@ -188,8 +220,12 @@ bool RenameNoReplace(const std::string& from, const std::string& to) {
 
 bool DeleteFile(const std::string& path) {
   struct stat st {};
-  if (::lstat(path.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
-  return ::unlink(path.c_str()) == 0;
+  if (::lstat(path.c_str(), &st) != 0) return false;
+  if (S_ISDIR(st.st_mode)) {
+    errno = EISDIR;
+    return false;
+  }
+  return MayChange() && ::unlink(path.c_str()) == 0;
 }
 
 std::optional<std::int64_t> ReadableFileSize(const std::string& path) {

@@ -24,6 +24,30 @@ class FileError : public std::runtime_error {
   std::error_code code_;
 };
 
+// Holds an advisory lock on a folder for as long as it lives, so that two
+// runs (or a run and a backup command) never change one folder at once.
+class FolderLock {
+ public:
+  explicit FolderLock(const std::string& dir);
+  ~FolderLock();
+  FolderLock(const FolderLock&) = delete;
+  FolderLock& operator=(const FolderLock&) = delete;
+  // False when another holder has the folder (or it cannot be opened).
+  bool Held() const { return held_; }
+
+ private:
+  int fd_ = -1;
+  bool held_ = false;
+};
+
+// Fault injection for tests: every operation that changes a file (create,
+// write, rename, delete) is counted, and the one numbered `failAt` (from 1)
+// fails with `error` as if the disk had failed there. 0 turns it off.
+namespace fault_injection {
+void FailOperation(long failAt, std::errc error = std::errc::no_space_on_device);
+long OperationsSoFar();
+}  // namespace fault_injection
+
 // An existing entry that is not a folder (a link counts by what it points to).
 bool FileExists(const std::string& path);
 bool FolderExists(const std::string& path);
@@ -44,7 +68,8 @@ bool ReadWholeFile(const std::string& path, std::int64_t maxBytes, std::vector<s
 void WriteFileReplacing(const std::string& path, const std::vector<std::uint8_t>& bytes);
 // Copies `from` over `to` the same way. Throws FileError.
 void CopyFileReplacing(const std::string& from, const std::string& to);
-// Renames `from` to `to` only if no entry named `to` exists. False on failure.
+// Renames `from` to `to` only if no entry named `to` exists. False on
+// failure, with the reason in errno (EEXIST when `to` is taken).
 bool RenameNoReplace(const std::string& from, const std::string& to);
 // Deletes a file (never a folder). False on failure.
 bool DeleteFile(const std::string& path);

@@ -3,6 +3,7 @@
 #include "title_set.h"
 
 #include <algorithm>
+#include <cerrno>
 
 #include "dvd_files.h"
 #include "file_layer.h"
@@ -21,6 +22,14 @@ constexpr std::int64_t kAtrMenuAudioFirst = 11;   // mirrors VTSI_MAT 0x103
 constexpr std::int64_t kAtrMenuSubpLast = 99;     // mirrors VTSI_MAT 0x15B
 constexpr std::int64_t kAtrTitleAudioFirst = 267; // mirrors VTSI_MAT 0x203
 constexpr std::int64_t kAtrTitleSubpLast = 541;   // mirrors VTSI_MAT 0x315
+
+// Moves a file to its backup name. A backup name that is taken holds the
+// oldest original already, and a missing file has nothing to keep; any other
+// failure would let the run overwrite the only copy, so it ends the run.
+void BackupByRename(const std::string& path) {
+  if (RenameNoReplace(path, path + "~") || errno == EEXIST || errno == ENOENT) return;
+  throw FileError(path, "back up", std::error_code(errno, std::generic_category()));
+}
 
 }  // namespace
 
@@ -58,6 +67,13 @@ TStatus TTitleSet::Process() {
     return FStatus;
   }
 
+  // One run at a time per folder; the lock is released when Process returns.
+  const FolderLock lock(FDvdDir);
+  if (!lock.Held()) {
+    Refuse(kStatusFolderBusy, FDvdDir);
+    return FStatus;
+  }
+
   // Before anything changes: VIDEO_TS.IFO is rewritten after every title set,
   // so it must load and hold every field those corrections follow. A damaged
   // or missing one would otherwise be found only after a title set was
@@ -86,7 +102,7 @@ TStatus TTitleSet::Process() {
         Refuse(kStatusNoMenuVobSet, "VIDEO_TS.IFO describes no menu video (VMGM_VOBS) to blank.");
       if (FStatus == kStatusOk) TrialVmgRewrite();
       if (FStatus == kStatusOk) {
-        if (FBackup) RenameNoReplace(FVmgVobPath, FVmgVobPath + "~");
+        if (FBackup) BackupByRename(FVmgVobPath);
         RewriteVmgIfo();
         WriteVmg();
       }
@@ -128,28 +144,24 @@ TStatus TTitleSet::Process() {
 }
 
 void TTitleSet::BackupVmgIfoAndBup() {
+  // VIDEO_TS.IFO is rewritten after every title set, so without this copy the
+  // original would be lost: a copy that fails ends the run before any change.
+  // A BUP that is missing has nothing to keep.
   for (const std::string& path : {FVmgIfoPath, FVmgBupPath}) {
-    if (EntrySize(path + "~")) continue;
-    try {
-      CopyFileReplacing(path, path + "~");
-    } catch (const FileError&) {
-      // A backup copy that cannot be made is passed over, like a backup rename.
-    }
+    if (EntrySize(path + "~") || (path == FVmgBupPath && !FileExists(path))) continue;
+    CopyFileReplacing(path, path + "~");
   }
 }
 
 void TTitleSet::BackupVideoFiles() {
   if (!FBackup) return;
-  if (FBlankMenus) RenameNoReplace(FVtsBasePath + "0.VOB", FVtsBasePath + "0.VOB~");
+  if (FBlankMenus) BackupByRename(FVtsBasePath + "0.VOB");
   if (FBlankVideos) {
-    for (int k = 1; k <= 9; ++k) {
-      const std::string vob = FVtsBasePath + std::to_string(k) + ".VOB";
-      RenameNoReplace(vob, vob + "~");
-    }
+    for (int k = 1; k <= 9; ++k) BackupByRename(FVtsBasePath + std::to_string(k) + ".VOB");
   }
   if (FBlankMenus || FBlankVideos) {
-    RenameNoReplace(FVtsIfoPath, FVtsIfoPath + "~");
-    RenameNoReplace(FVtsBupPath, FVtsBupPath + "~");
+    BackupByRename(FVtsIfoPath);
+    BackupByRename(FVtsBupPath);
   }
 }
 

@@ -155,6 +155,9 @@ void TMainForm::CreateControls() {
   auto checkBox = [&](const char* name, const char* caption, const char* hint, bool checked, int left, int top,
                       int width) {
     auto* box = place(new QCheckBox(QString::fromLatin1(caption)), name, left, top, width, 17);
+    // The captions were measured for a box with a narrow gap before the text;
+    // the style's wider gap would cut off the end of the longest one.
+    box->setStyleSheet(QStringLiteral("QCheckBox { spacing: 3px; }"));
     if (hint[0] != '\0') SetHint(box, QString::fromLatin1(hint));
     box->setChecked(checked);
     return box;
@@ -409,7 +412,7 @@ void TMainForm::showEvent(QShowEvent* event) {
   if (FCentred) return;
   FCentred = true;
   if (const QScreen* screen = this->screen(); screen && CanPlaceOwnWindow())
-    move(screen->availableGeometry().center() - rect().center());
+    move(screen->availableGeometry().center() - QRect(QPoint(), frameGeometry().size()).center());
 }
 
 void TMainForm::moveEvent(QMoveEvent* event) {

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -102,6 +103,11 @@ class MainFormTest : public QObject {
     QCOMPARE(form->DirEdit->font().pixelSize(), 11);
     QCOMPARE(QApplication::focusWidget(), form->DirEdit);
     QCOMPARE(form->RunObject(), nullptr);
+    // Centred when first shown; pulled onto a screen edge it is moved near.
+    const QRect area = form->screen()->availableGeometry();
+    QVERIFY((form->frameGeometry().center() - area.center()).manhattanLength() <= 1);
+    form->move(area.left() + 6, area.top() + 50);
+    QTRY_COMPARE(form->pos(), QPoint(area.left(), area.top() + 50));
     for (QPushButton* button : {form->OpenDirBtn, form->OrigBtn, form->GoBtn, form->DelBtn})
       QCOMPARE(button->focusPolicy(), Qt::NoFocus);
 

@@ -104,9 +104,9 @@ inline Bytes Pgc(const PgcSpec& s) {
 // ------------------------------------------------------------ chain lists
 
 struct ChainListSpec {
-  std::vector<Bytes> chains;
-  std::vector<int> pointers;      // chain index per search pointer; empty = one pointer per chain, in order
-  std::vector<int> storageOrder;  // order the chains are stored in; empty = 0, 1, 2, ...
+  std::vector<Bytes> chains{};
+  std::vector<int> pointers{};      // chain index per search pointer; empty = one pointer per chain, in order
+  std::vector<int> storageOrder{};  // order the chains are stored in; empty = 0, 1, 2, ...
   int freeBetweenChains = 0;      // bytes left free after each chain but the last
   int freeAtEnd = 0;              // bytes after the last chain, inside the list
 };
@@ -142,7 +142,7 @@ inline Bytes ChainList(const ChainListSpec& s) {
   return b;
 }
 
-inline Bytes ChainList(std::vector<Bytes> chains) {
+inline Bytes ChainListOf(std::vector<Bytes> chains) {
   ChainListSpec s;
   s.chains = std::move(chains);
   return ChainList(s);
@@ -240,7 +240,7 @@ inline Bytes TtSrpt(const std::vector<std::array<std::uint32_t, 2>>& titles) {
 // ------------------------------------------------------------ whole IFOs
 
 struct TableAt {
-  Bytes bytes;                // empty = absent
+  Bytes bytes{};              // empty = absent
   std::int32_t sector = 0;    // 0 = the sector after the table before it
 };
 
