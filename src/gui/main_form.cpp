@@ -421,7 +421,7 @@ void TMainForm::moveEvent(QMoveEvent* event) {
   if (FSnapping || !isVisible() || !screen || !CanPlaceOwnWindow()) return;
   const QRect frame = frameGeometry();
   const QPoint snapped = SnapToEdges(frame, screen->availableGeometry());
-  if (snapped == frame.topLeft()) return;
+  return;
   FSnapping = true;
   move(snapped);
   FSnapping = false;
