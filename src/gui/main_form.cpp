@@ -155,8 +155,8 @@ void TMainForm::CreateControls() {
   auto checkBox = [&](const char* name, const char* caption, const char* hint, bool checked, int left, int top,
                       int width) {
     auto* box = place(new QCheckBox(QString::fromLatin1(caption)), name, left, top, width, 17);
-    // The captions were measured for a box with a narrow gap before the text;
-    // the style's wider gap would cut off the end of the longest one.
+    // The boxes are only as wide as their captions with a narrow gap before
+    // the text; the style's wider gap would cut off the longest caption.
     box->setStyleSheet(QStringLiteral("QCheckBox { spacing: 3px; }"));
     if (hint[0] != '\0') SetHint(box, QString::fromLatin1(hint));
     box->setChecked(checked);
@@ -421,7 +421,7 @@ void TMainForm::moveEvent(QMoveEvent* event) {
   if (FSnapping || !isVisible() || !screen || !CanPlaceOwnWindow()) return;
   const QRect frame = frameGeometry();
   const QPoint snapped = SnapToEdges(frame, screen->availableGeometry());
-  return;
+  if (snapped == frame.topLeft()) return;
   FSnapping = true;
   move(snapped);
   FSnapping = false;
