@@ -122,9 +122,11 @@ struct Scratch {
 
 void RemoveScratch();
 
+// Never destroyed: RemoveScratch runs at exit, after static destructors.
 const Scratch& GetScratch() {
-  static const Scratch scratch = [] {
-    Scratch s;
+  static const Scratch& scratch = *[] {
+    auto* made = new Scratch;
+    Scratch& s = *made;
     const char* base = "/dev/shm";
     struct stat st {};
     if (::stat(base, &st) != 0 || !S_ISDIR(st.st_mode)) base = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp";
@@ -136,7 +138,7 @@ const Scratch& GetScratch() {
     const Bytes& vob = kestrune::BlankVobImage("PAL");
     WriteFile(s.replacement, vob.data(), vob.size());
     std::atexit(RemoveScratch);
-    return s;
+    return made;
   }();
   return scratch;
 }
@@ -189,7 +191,13 @@ void CheckUnchanged(const Scratch& s, const std::map<std::string, Bytes>& origin
   }
 }
 
+kestrune::TStatus gLastStatus = kestrune::kStatusOk;
+constexpr kestrune::TStatus kFileErrorThrown = 1;  // not a status code: Process threw FileError
+
 }  // namespace
+
+// The status of the last run, for the replay's log (1: Process threw FileError).
+kestrune::TStatus IfoFuzzerLastStatus() { return gLastStatus; }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < kHeaderSize) return 0;
@@ -231,11 +239,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ts.FMergeCells = (options & kOptMergeCells) != 0;
   ts.FRemoveStops = (options & kOptRemoveStops) != 0;
   ts.FRemoveAudioSubMapping = (options & kOptRemoveAudioSub) != 0;
+  gLastStatus = kestrune::kStatusOk;
   try {
-    ts.Process();
+    gLastStatus = ts.Process();
   } catch (const kestrune::FileError&) {
     // A file the run could not write; on tmpfs this is not expected, but it
     // is a clear refusal, not a crash.
+    gLastStatus = kFileErrorThrown;
     return 0;
   }
 

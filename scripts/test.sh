@@ -1,11 +1,20 @@
 #!/bin/sh
-# Installs what the tests need, builds everything and runs the whole suite:
-# unit tests, end-to-end runs on DVD folders authored by dvdauthor and checked
-# by libdvdread, libdvdnav and ffmpeg, and the window on Qt's offscreen platform.
+# Installs what the tests need, builds everything and runs the whole suite
+# twice: as built for use, and built with AddressSanitizer and
+# UndefinedBehaviorSanitizer. The suite holds unit tests, end-to-end runs on
+# DVD folders authored by dvdauthor and checked by libdvdread, libdvdnav and
+# ffmpeg, failures injected at every file operation of a run, the replay of
+# the saved fuzz inputs, and the window on Qt's offscreen platform.
 set -e
 cd "$(dirname "$0")/.."
 sh scripts/install-deps.sh --tests
+jobs=$(nproc)
+
 cmake -S . -B build-tests -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build-tests -j"$(nproc)"
-cd build-tests
-ctest --output-on-failure -j"$(nproc)" --timeout 600
+cmake --build build-tests -j"$jobs"
+(cd build-tests && ctest --output-on-failure -j"$jobs" --timeout 600)
+
+cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DKESTRUNE_SANITIZE=ON
+cmake --build build-sanitize -j"$jobs"
+(cd build-sanitize && UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  ctest --output-on-failure -j"$jobs" --timeout 900)

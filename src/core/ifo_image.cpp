@@ -13,9 +13,8 @@ IfoImage::IfoImage(std::vector<std::uint8_t> fileBytes) : bytes_(std::move(fileB
 
 void IfoImage::Require(std::int64_t pos, std::int64_t length, const char* what) const {
   if (!Contains(pos, length)) {
-    throw InvalidIfo(std::string(what) + " lies outside the IFO (bytes " + std::to_string(pos) +
-                     " to " + std::to_string(pos + length - 1) + " of " + std::to_string(Size()) +
-                     ")");
+    throw InvalidIfo(std::string(what) + " lies outside the IFO (" + std::to_string(length) +
+                     " bytes from byte " + std::to_string(pos) + " of " + std::to_string(Size()) + ")");
   }
 }
 
