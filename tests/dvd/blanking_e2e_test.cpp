@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "big_endian.h"
+#include "blank_vob.h"
 #include "cli_app.h"
 #include "dvd_files.h"
 #include "dvd_check.h"
@@ -223,6 +224,36 @@ TEST(Refusals, ChangeNothing) {
   r = Cli({"--titles", "1", "--replacement", work / "MISSING.VOB", dir});
   EXPECT_EQ(r.code, kExitFailed);
   EXPECT_EQ(test::Snapshot(dir), original);
+}
+
+}  // namespace
+}  // namespace kestrune
+
+namespace kestrune {
+namespace {
+
+// A replacement VOB lands unchanged in every blanked set, whatever its TV
+// system, and with a manual still time every blanked cell stops for it.
+TEST(ReplacementVob, IsCopiedIntoEveryBlankedSetWithItsStillTime) {
+  test::TempFolder work;
+  test::CopyFolder(dvdcheck::FixtureVideoTs("ntsc_two_sets").string(), work / "VIDEO_TS");
+  const std::string dir = work / "VIDEO_TS";
+  const auto& replacement = BlankVobImage("PALA");
+  test::WriteBytes(work / "REPLACE.VOB", replacement);
+  const CliResult r = Cli({"--titles", "2", "--menus", "1", "--replacement", work / "REPLACE.VOB",
+                           "--still-time", "300", dir});
+  ASSERT_EQ(r.code, kExitOk) << r.err;
+  EXPECT_EQ(test::ReadBytes(dir + "/VTS_02_1.VOB"), replacement);
+  EXPECT_EQ(test::ReadBytes(dir + "/VTS_01_0.VOB"), replacement);
+  const auto report = dvdcheck::OpenAllIfos(dir);
+  EXPECT_TRUE(report.ok) << dvdcheck::Describe(report);
+  for (const auto& pgc : report.TitleSet(2)->pgcs)
+    for (const auto& cell : pgc.cellList) EXPECT_EQ(cell.stillTime, 255);  // 300 clamped to 255
+  for (const auto& unit : report.TitleSet(1)->menu.languageUnits)
+    for (const auto& pgc : unit.pgcs)
+      for (const auto& cell : pgc.cellList) EXPECT_EQ(cell.stillTime, 255);
+  // Title set 1's titles were not blanked and keep their own cells.
+  EXPECT_NE(report.TitleSet(1)->pgcs.at(0).cellList.at(0).lastSector, 4u);
 }
 
 }  // namespace
