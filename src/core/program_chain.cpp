@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <string>
+#include <utility>
 
 #include "playback_time.h"
 
@@ -27,19 +28,9 @@ constexpr std::uint8_t kCellStcDiscontinuity = 0x02;
 constexpr std::uint32_t kBlankLastSector = 4;
 constexpr std::uint32_t kBlankCellPosition = 0x00010001;  // VOB id 1, cell id 1
 
-IfoImage& ImageOf(TTitleSet& ts) {
-  if (!ts.FBuffer) throw InvalidIfo("No IFO is loaded");
-  return *ts.FBuffer;
-}
-
-const IfoImage& ImageOf(const TTitleSet& ts) {
-  if (!ts.FBuffer) throw InvalidIfo("No IFO is loaded");
-  return *ts.FBuffer;
-}
-
 std::string PgcAt(std::int64_t pgc) { return "The PGC at byte " + std::to_string(pgc); }
 
-// Where rules 5 to 8 put a title or title menu chain's rewritten sub-tables,
+// Where a blanked title or title menu chain's rewritten sub-tables go,
 // offsets from the PGC's first byte.
 struct BlankedPgc {
   PgcLayout layout;
@@ -93,7 +84,8 @@ BlankedPgc PlanBlankPgc(const TTitleSet& ts, const PgcLayout& layout) {
   return plan;
 }
 
-// C_PBI steps b to f: still time, manual still, one frame, sectors 0 to 4.
+// One C_PBI entry made the blank cell: still time as the options say, one
+// frame, sectors 0 to 4.
 void BlankCellPlayback(TTitleSet& ts, std::int64_t entry, bool pal) {
   if (ts.FRemoveStops) ts.WriteByte(entry + kCPbiStillTime, 0);
   if (ts.FUseReplacementVob && ts.FUseManualStillTime) {
@@ -155,6 +147,16 @@ void ApplyBlankPgc(TTitleSet& ts, const BlankedPgc& plan, bool pal) {
 }
 
 }  // namespace
+
+IfoImage& ImageOf(TTitleSet& ts) {
+  if (!ts.FBuffer) throw InvalidIfo("No IFO is loaded");
+  return *ts.FBuffer;
+}
+
+const IfoImage& ImageOf(const TTitleSet& ts) {
+  if (!ts.FBuffer) throw InvalidIfo("No IFO is loaded");
+  return *ts.FBuffer;
+}
 
 PgcLayout ReadPgcLayout(const TTitleSet& ts, std::int64_t pgc, std::int64_t room) {
   const std::string where = PgcAt(pgc);
@@ -326,7 +328,7 @@ bool TTitleSet::PackChainList(std::int64_t header, bool pal) {
   for (std::size_t i = 0; i < plans.size(); ++i) {
     const std::int64_t old = list.storedOffsets[i];
     ApplyBlankPgc(*this, plans[i], pal);
-    if (e != old) FBuffer->MoveDown(header + old, header + e, plans[i].length);
+    if (e != old) ImageOf(*this).MoveDown(header + old, header + e, plans[i].length);
     newOffsets[i] = e;
     e += plans[i].length;
   }

@@ -40,6 +40,10 @@ constexpr std::int64_t kListFirstPointer = 8;
 constexpr std::int64_t kSearchPointerSize = 8;
 constexpr std::int64_t kPointerOffset = 4;
 
+// The image of `ts`; throws InvalidIfo when none is loaded.
+IfoImage& ImageOf(TTitleSet& ts);
+const IfoImage& ImageOf(const TTitleSet& ts);
+
 // The sub-tables of one PGC as stored. Offsets are from the PGC's first byte,
 // 0 when the sub-table is absent; each "end" is one past its last byte.
 struct PgcLayout {

@@ -174,8 +174,9 @@ void TTitleSet::UpdateVmg(std::uint8_t vtsNumber, bool menusBlanked, bool videos
       const std::uint16_t count = ReadWord(t);
       for (std::int64_t j = 0; j < count; ++j) {
         const std::int64_t e = t + kTtSrptEntries + kTtSrptEntrySize * j;
+        // Unsigned, as the sector field is: a damaged value cannot overflow.
         if (ReadByte(e + 6) > vtsNumber)
-          WriteDWord(e + 8, static_cast<std::uint32_t>(ReadDWord(e + 8) - FSectorShift));
+          WriteDWord(e + 8, static_cast<std::uint32_t>(ReadDWord(e + 8)) - static_cast<std::uint32_t>(FSectorShift));
       }
     }
     // The title set's attribute copy in VMG_VTS_ATRT follows its VTSI_MAT.

@@ -54,10 +54,8 @@ void TTitleSet::RewriteVmgIfo() {
   const std::vector<PgcLayout> chains = ReadMenuChains(*this);
 
   FSectorShift = 0;
-  if (FRemoveAudioSubMapping) {
-    if (!FBuffer) throw InvalidIfo("No IFO is loaded");
-    FBuffer->Fill(kMenuStreamsFirst, kMenuStreamsLast - kMenuStreamsFirst + 1, 0);
-  }
+  // The one-frame VOB has no audio or sub-pictures.
+  if (FRemoveAudioSubMapping) ImageOf(*this).Fill(kMenuStreamsFirst, kMenuStreamsLast - kMenuStreamsFirst + 1, 0);
 
   // Menu chains keep their place and size: nothing in VMGM_PGCI_UT moves.
   for (const PgcLayout& chain : chains) BlankMenuPgc(*this, chain, FVmgmPal);
@@ -106,7 +104,8 @@ void TTitleSet::RewriteVmgIfo() {
     const std::int64_t titles = ReadWord(table);
     for (std::int64_t t = 0; t < titles; ++t) {
       const std::int64_t field = table + kTtSrptFirstEntry + kTtSrptEntrySize * t + kTtSrptStartSector;
-      WriteDWord(field, static_cast<std::uint32_t>(ReadDWord(field) - FSectorShift));
+      // Modulo 2^32, as the field is stored: a damaged start sector must not overflow.
+      WriteDWord(field, static_cast<std::uint32_t>(ReadDWord(field)) - static_cast<std::uint32_t>(FSectorShift));
     }
   }
 }

@@ -49,13 +49,9 @@ constexpr std::uint32_t kBlankLastSector = kBlankVobSectors - 1;
 
 std::int64_t At(std::int64_t sector) { return sector * kSectorSize; }
 std::int64_t SectorsOf(std::int64_t bytes) { return (bytes + kSectorSize - 1) / kSectorSize; }
-std::int64_t EndAddressAt(const TTitleSet& ts, std::int64_t pos) {
+// End addresses and offsets are unsigned 32-bit fields.
+std::int64_t U32At(const TTitleSet& ts, std::int64_t pos) {
   return static_cast<std::uint32_t>(ts.ReadDWord(pos));
-}
-
-IfoImage& ImageOf(TTitleSet& ts) {
-  if (!ts.FBuffer) throw InvalidIfo("No IFO is loaded");
-  return *ts.FBuffer;
 }
 
 // The first offset of the title PTT lists; the lists run from there to the
@@ -68,13 +64,13 @@ std::int64_t FirstPttList(const TTitleSet& ts) {
     throw InvalidIfo("VTS_PTT_SRPT lists " + std::to_string(titles) + " titles but is too short for them");
   std::int64_t first = ts.FVtsPttSrptSize;
   for (std::int64_t t = 0; t < titles; ++t) {
-    const std::int64_t offset = EndAddressAt(ts, table + kPttFirstTitle + 4 * t);
+    const std::int64_t offset = U32At(ts, table + kPttFirstTitle + 4 * t);
     if (offset < listsStart || offset > ts.FVtsPttSrptSize)
       throw InvalidIfo("The PTT list of title " + std::to_string(t + 1) + " lies outside VTS_PTT_SRPT");
     first = std::min(first, offset);
   }
   for (std::int64_t t = 0; t < titles; ++t) {
-    if ((EndAddressAt(ts, table + kPttFirstTitle + 4 * t) - first) % kPttEntrySize != 0)
+    if ((U32At(ts, table + kPttFirstTitle + 4 * t) - first) % kPttEntrySize != 0)
       throw InvalidIfo("The PTT list of title " + std::to_string(t + 1) + " does not start on a PTT entry");
   }
   return first;
@@ -125,7 +121,7 @@ void RewriteCellAddressTable(TTitleSet& ts, std::int64_t matPointer, std::int32_
   const std::int64_t newSector = C - ts.FSectorShift;
   ts.WriteDWord(matPointer, static_cast<std::uint32_t>(newSector));
   if (blanked) {
-    const std::int64_t oldEnd = EndAddressAt(ts, At(C) + 4);  // read before the new table lands on it
+    const std::int64_t oldEnd = U32At(ts, At(C) + 4);  // read before the new table lands on it
     const std::int64_t b = At(newSector);
     ts.WriteDWord(b, kCAdtOneVobId);
     if (ts.FMergeCells) {
@@ -151,7 +147,7 @@ void RewriteCellAddressTable(TTitleSet& ts, std::int64_t matPointer, std::int32_
     MoveTableDown(ts, C, newSector, 4);
   }
   sectorField = ts.ReadDWord(matPointer);
-  sizeField = static_cast<std::int32_t>(EndAddressAt(ts, At(sectorField) + 4) + 1);
+  sizeField = static_cast<std::int32_t>(U32At(ts, At(sectorField) + 4) + 1);
 }
 
 // VTSM_VOBU_ADMAP or VTS_VOBU_ADMAP: moved down, or rebuilt at its new place
@@ -170,17 +166,18 @@ void RewriteVobuAddressMap(TTitleSet& ts, std::int64_t matPointer, std::int32_t&
     MoveTableDown(ts, A, newSector, 0);
   }
   sectorField = ts.ReadDWord(matPointer);
-  sizeField = static_cast<std::int32_t>(EndAddressAt(ts, At(sectorField)) + 1);
+  sizeField = static_cast<std::int32_t>(U32At(ts, At(sectorField)) + 1);
 }
 
 }  // namespace
 
 void TTitleSet::RewriteVtsIfo() {
   CheckVtsRewrite(*this);
-  const std::int32_t E = FVtsLastSector;
-  const std::int32_t L = FVtsiLastSector;
-  const std::int32_t M = FVtsmVobsSector;
-  const std::int32_t T = FVtsttVobsSector;
+  // Sector fields as loaded, widened: a damaged IFO may hold any 32-bit value.
+  const std::int64_t E = FVtsLastSector;
+  const std::int64_t L = FVtsiLastSector;
+  const std::int64_t M = FVtsmVobsSector;
+  const std::int64_t T = FVtsttVobsSector;
 
   FSectorShift = 0;
 
@@ -203,7 +200,7 @@ void TTitleSet::RewriteVtsIfo() {
   // VTS_PGCI: packed in place; it is the first table that can shrink.
   if (FVtsPgciSector > 0 && FBlankVideos) {
     const std::int64_t table = At(FVtsPgciSector);
-    if (PackChainList(table, FVtsPal)) AccountChainTable(*this, FVtsPgciSize, EndAddressAt(*this, table + 4) + 1);
+    if (PackChainList(table, FVtsPal)) AccountChainTable(*this, FVtsPgciSize, U32At(*this, table + 4) + 1);
   }
 
   // VTSM_PGCI_UT: each language unit packed where it stands, then the table moves.
@@ -219,14 +216,14 @@ void TTitleSet::RewriteVtsIfo() {
         // The table now ends where its last stored unit ends, whether or not
         // that unit holds chains; space freed inside earlier units stays.
         const std::int64_t last = units.back();
-        const std::int64_t end = last + EndAddressAt(*this, table + last + 4);
+        const std::int64_t end = last + U32At(*this, table + last + 4);
         WriteDWord(table + 4, static_cast<std::uint32_t>(end));
         AccountChainTable(*this, FVtsmPgciUtSize, end + 1);
       }
     }
     MoveTableDown(*this, U, U - s0, 4);
     FVtsmPgciUtSector = ReadDWord(kVtsmPgciUtPointer);
-    FVtsmPgciUtSize = static_cast<std::int32_t>(EndAddressAt(*this, At(FVtsmPgciUtSector) + 4) + 1);
+    FVtsmPgciUtSize = static_cast<std::int32_t>(U32At(*this, At(FVtsmPgciUtSector) + 4) + 1);
   }
 
   // VTS_TMAPTI: the time maps point into title video that is gone.
@@ -250,18 +247,18 @@ void TTitleSet::RewriteVtsIfo() {
 
   // Sector fields. The set is laid out IFO, menu VOBs, title VOBs, BUP (as
   // long as the IFO); a blanked VOB set is the five-sector blank VOB.
-  const std::int32_t S = FSectorShift;
+  const std::int64_t S = FSectorShift;
   std::int64_t menuSectors = M > 0 ? std::max<std::int64_t>(T - M, 0) : 0;
   // The BUP is as long as the IFO, so E = (start of the title VOBs) + title sectors + L.
   const std::int64_t titlesStart = M > 0 ? M + menuSectors : T;
-  std::int64_t titleSectors = T > 0 ? std::max<std::int64_t>(static_cast<std::int64_t>(E) - L - titlesStart, 0) : 0;
-  const std::int64_t newIfoLast = static_cast<std::int64_t>(L) - S;
+  std::int64_t titleSectors = T > 0 ? std::max<std::int64_t>(E - L - titlesStart, 0) : 0;
+  const std::int64_t newIfoLast = L - S;
   WriteDWord(kVtsiLastSector, static_cast<std::uint32_t>(newIfoLast));
   if (M > 0) WriteDWord(kVtsmVobsSector, static_cast<std::uint32_t>(M - S));
   if (T > 0) {
     // With the menus blanked the titles follow the five-sector blank menu VOB
     // (a set without menu VOBs never gets here with its menus blanked).
-    const std::int64_t titles = (FBlankVideos && !FBlankMenus) ? T - S : static_cast<std::int64_t>(M) - S + kBlankVobSectors;
+    const std::int64_t titles = (FBlankVideos && !FBlankMenus) ? T - S : M - S + kBlankVobSectors;
     WriteDWord(kVtsttVobsSector, static_cast<std::uint32_t>(titles));
   }
   if (FBlankVideos) titleSectors = kBlankVobSectors;
@@ -270,7 +267,7 @@ void TTitleSet::RewriteVtsIfo() {
   // the titles start at T - S: IFO, title VOBs, BUP, which without free
   // sectors is 2 x (new 0x1C) + 6.
   const std::int64_t newSetLast = M > 0 ? newIfoLast + (M - S) + menuSectors + titleSectors
-                                        : newIfoLast + (static_cast<std::int64_t>(T) - S) + titleSectors;
+                                        : newIfoLast + (T - S) + titleSectors;
   WriteDWord(kVtsLastSector, static_cast<std::uint32_t>(newSetLast));
   FSectorShift = static_cast<std::int32_t>(E - newSetLast);
 }

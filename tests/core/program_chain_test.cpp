@@ -27,8 +27,8 @@ class ChainTest : public ::testing::Test {
   std::uint32_t Word(std::int64_t off) const { return Get16(Image(), kAt + off); }
   std::uint32_t DWord(std::int64_t off) const { return Get32(Image(), kAt + off); }
 
-  std::int32_t Blank(const PgcSpec& spec, bool pal = true) {
-    Put(Pgc(spec));
+  std::int32_t Blank(const PgcShape& shape, bool pal = true) {
+    Put(Pgc(shape));
     return ts.BlankPgc(kAt, pal);
   }
   // A blanked C_PBI entry k at `p` that kept the synthetic chain's first four bytes.
@@ -53,22 +53,19 @@ TEST_F(ChainTest, PlaybackTimeIsTheCellCountInFramesAsBcdWithItsFrameRate) {
   }
 }
 
-TEST_F(ChainTest, CellsWithoutOptionsKeepCountsAndHeadsAndPlayTheBlankFrame) {
+TEST_F(ChainTest, CellsKeepTheirHeadsAndPlayTheBlankFrame) {
   // 1 program, 3 cells: command table 0xEC..0xFB, program map at 0xFC.
   EXPECT_EQ(Blank({.programs = 1, .cells = 3}), 0xFC + 2 + 72 + 12);
-  EXPECT_EQ(Byte(2), 1u);
-  EXPECT_EQ(Byte(3), 3u);
+  EXPECT_EQ(DWord(0), 0x103u);
   EXPECT_EQ(DWord(4), 0x43u);
-  EXPECT_EQ(Word(0xE8), 0xFEu);
   for (int k = 0; k < 3; ++k) ExpectBlankCell(0xFE + 24 * k, k);
   EXPECT_EQ(Word(0xEA), 0xFEu + 72);
   for (int k = 0; k < 3; ++k) EXPECT_EQ(DWord(0xFE + 72 + 4 * k), 0x00010001u);
-}
 
-TEST_F(ChainTest, MergeCellsLeavesOneCellButTheTimeCountsAll) {
+  // Merge Cells: one cell is left, but the chain's time still counts three.
   ts.FMergeCells = true;
   EXPECT_EQ(Blank({.programs = 1, .cells = 3}), 0xFE + 24 + 4);
-  EXPECT_EQ(Byte(3), 1u);
+  EXPECT_EQ(DWord(0), 0x101u);
   EXPECT_EQ(DWord(4), 0x43u);
   ExpectBlankCell(0xFE, 0);
   EXPECT_EQ(Word(0xEA), 0xFEu + 24);
@@ -100,51 +97,35 @@ TEST_F(ChainTest, ProgramMapFollowsTheMergeOptions) {
 }
 
 TEST_F(ChainTest, ChainWithoutCellsEndsAfterItsCommandTable) {
-  const PgcSpec commandsOnly{.programs = 0, .cells = 0, .commands = 2, .programMap = false, .cellPlayback = false,
+  const PgcShape commandsOnly{.programs = 0, .cells = 0, .commands = 2, .programMap = false, .cellPlayback = false,
                              .cellPosition = false};
   EXPECT_EQ(Blank(commandsOnly), 0xEC + 24);
   EXPECT_EQ(DWord(4), 0x40u);
-  PgcSpec nothing = commandsOnly;
+  PgcShape nothing = commandsOnly;
   nothing.commands = -1;
   EXPECT_EQ(Blank(nothing), 0xEC);
 }
 
-TEST_F(ChainTest, CellTablesBehindFreeBytesMoveUpToTheProgramMap) {
-  EXPECT_EQ(Blank({.programs = 1, .cells = 2, .freeBeforeCells = 10}), 0xFE + 48 + 8);
-  EXPECT_EQ(Word(0xE8), 0xFEu);
-  for (int k = 0; k < 2; ++k) ExpectBlankCell(0xFE + 24 * k, k);
-  EXPECT_EQ(Word(0xEA), 0xFEu + 48);
-}
-
-TEST_F(ChainTest, StillTimeOptions) {
+TEST_F(ChainTest, StillAndStreamOptions) {
   ts.FRemoveStops = true;
-  Blank({.cells = 1});
-  EXPECT_EQ(Byte(0xFE), 0x08u);
-  EXPECT_EQ(Byte(0xFE + 2), 0u);
+  Blank({});
+  EXPECT_EQ(DWord(0xFE), 0x08000001u);  // still time 0, category and command kept
+  EXPECT_EQ(Slice(Image(), kAt + 0x0C, 0x90), Slice(Pgc({}), 0x0C, 0x90));
 
   // A manual still time wins over Remove Stops and marks the cell as a fresh,
-  // non-seamless start.
+  // non-seamless start; only the replacement VOB brings it in.
   ts.FUseReplacementVob = ts.FUseManualStillTime = true;
   ts.FManualStillTime = 10;
-  Blank({.cells = 1});
-  EXPECT_EQ(Byte(0xFE), 0x02u);
-  EXPECT_EQ(Byte(0xFE + 2), 10u);
-
-  // Without the replacement VOB the manual still time plays no part.
-  ts.FRemoveStops = ts.FUseReplacementVob = false;
-  Blank({.cells = 1});
-  EXPECT_EQ(Byte(0xFE), 0x08u);
-  EXPECT_EQ(Byte(0xFE + 2), 20u);
-}
-
-TEST_F(ChainTest, RemoveAudioSubMappingClearsOnlyTheStreamControls) {
-  const Bytes before = Pgc({});
   Blank({});
-  EXPECT_EQ(Slice(Image(), kAt + 0x0C, 0x90), Slice(before, 0x0C, 0x90));
+  EXPECT_EQ(DWord(0xFE), 0x02000A01u);
+  ts.FRemoveStops = ts.FUseReplacementVob = false;
+  Blank({});
+  EXPECT_EQ(DWord(0xFE), 0x08001401u);
+
   ts.FRemoveAudioSubMapping = true;
   Blank({});
   EXPECT_EQ(Slice(Image(), kAt + 0x0C, 0x90), Bytes(0x90, 0));
-  EXPECT_EQ(Slice(Image(), kAt + 0x9C, 0x48), Slice(before, 0x9C, 0x48));  // links, still time, palette
+  EXPECT_EQ(Slice(Image(), kAt + 0x9C, 0x48), Slice(Pgc({}), 0x9C, 0x48));  // links, still time, palette
 }
 
 // ------------------------------------------------------------ packing
@@ -162,39 +143,33 @@ std::vector<Bytes> BlankedAlone(const TTitleSet& options, const std::vector<Byte
 
 class PackTest : public ChainTest {
  protected:
-  // Packs the list and checks that pointer k reaches chain pointers[k] as
-  // blanked alone, that the chains lie back to back from the lowest old one,
-  // and that the end address closes the last one.
-  void PackAndCheck(const ChainListSpec& spec) {
+  // Packs the list and checks that every pointer reaches its chain as
+  // blanked alone, with its category kept, and that the chains lie back to
+  // back from the lowest one, which stays, to the new end address.
+  void PackAndCheck(const ChainListShape& shape) {
     ts.FMergeCells = true;
-    const Bytes list = ChainList(spec);
+    const Bytes list = ChainList(shape);
     Put(list);
-    const std::vector<Bytes> expected = BlankedAlone(ts, spec.chains, true);
+    const std::vector<Bytes> expected = BlankedAlone(ts, shape.chains, true);
     ASSERT_TRUE(ts.PackChainList(kAt, true));
-
-    std::vector<std::uint32_t> offsets;
+    std::uint32_t first = 0xFFFFFFFF, end = 0, total = 0;
     for (std::size_t k = 0; k < Word(0); ++k) {
       SCOPED_TRACE("pointer " + std::to_string(k + 1));
-      EXPECT_EQ(DWord(8 + 8 * k), Get32(list, 8 + 8 * k));  // category kept
+      EXPECT_EQ(DWord(8 + 8 * k), Get32(list, 8 + 8 * k));
+      const Bytes& chain = expected[static_cast<std::size_t>(shape.pointers.empty() ? k : shape.pointers[k])];
       const std::uint32_t off = DWord(12 + 8 * k);
-      const Bytes& chain = expected[static_cast<std::size_t>(spec.pointers.empty() ? k : spec.pointers[k])];
       EXPECT_EQ(Slice(Image(), kAt + off, static_cast<std::int64_t>(chain.size())), chain);
-      offsets.push_back(off);
+      first = std::min(first, Get32(list, 12 + 8 * k));
+      end = std::max(end, off + static_cast<std::uint32_t>(chain.size()));
     }
-    std::sort(offsets.begin(), offsets.end());
-    offsets.erase(std::unique(offsets.begin(), offsets.end()), offsets.end());
-    std::uint32_t lowest = 0xFFFFFFFF;
-    for (std::size_t k = 0; k < Get16(list, 0); ++k) lowest = std::min(lowest, Get32(list, 12 + 8 * k));
-    EXPECT_EQ(offsets.front(), lowest);
-    std::uint32_t end = offsets.front();
-    for (const Bytes& chain : expected) end += static_cast<std::uint32_t>(chain.size());
+    for (const Bytes& chain : expected) total += static_cast<std::uint32_t>(chain.size());
+    EXPECT_EQ(end, first + total);
     EXPECT_EQ(DWord(4), end - 1);
   }
 };
 
 TEST_F(PackTest, ChainsFollowOneAnotherFromTheFirst) {
   PackAndCheck({.chains = {Pgc({.cells = 4}), Pgc({.programs = 2, .cells = 7}), Pgc({.cells = 1, .commands = 3})}});
-  EXPECT_EQ(DWord(12), 8u + 24);  // chain 1 stays
 }
 
 TEST_F(PackTest, SharedChainsChainsOutOfPointerOrderAndFreeSpaceArePackedSoundly) {
@@ -206,7 +181,6 @@ TEST_F(PackTest, SharedChainsChainsOutOfPointerOrderAndFreeSpaceArePackedSoundly
                 .freeBetweenChains = 6,
                 .freeAtEnd = 10});
   EXPECT_EQ(DWord(12), DWord(28));
-  EXPECT_EQ(DWord(12 + 8 * 3), 8u + 32);  // the chain stored first (pointer 4) stays
 }
 
 TEST_F(PackTest, ListWithoutChainsIsLeftAlone) {

@@ -17,13 +17,13 @@ using test::WriteBytes;
 
 constexpr std::int64_t kPgciUt = 2 * 2048;  // VMGM_PGCI_UT sits at sector 2 in every test here
 
-// The worked example: IFO to sector 20, VMGM_C_ADT of 3000 bytes at 17,
-// VMGM_VOBU_ADMAP of 2100 bytes at 19, menu VOB at 21, set end 541.
-VmgSpec WorkedExample(Bytes pgciUt) {
+// IFO to sector 20, VMGM_C_ADT of 3000 bytes at 17, VMGM_VOBU_ADMAP of 2100
+// bytes at 19, menu VOB at 21, set end 541.
+VmgShape ExampleManager(Bytes pgciUt) {
   Bytes cAdt = CAdt(249);
   cAdt.resize(3000);
   Put32(cAdt, 4, 2999);
-  VmgSpec s;
+  VmgShape s;
   s.tables = {{{TtSrpt({{1, 542}, {2, 900}, {1, 542}})}, {std::move(pgciUt)}, {}, {}, {}, {cAdt, 17},
                {VobuAdmap(2100)}}};
   return s;
@@ -34,12 +34,14 @@ class VmgRewriteTest : public ::testing::Test {
   TTitleSet ts{std::filesystem::temp_directory_path().string()};
   SyntheticIfo ifo;
 
-  void Use(const VmgSpec& spec) {
-    ifo = Vmg(spec);
+  void Use(const VmgShape& shape) {
+    ifo = Vmg(shape);
     Load(ts, ifo.bytes);
   }
   const Bytes& Image() const { return ImageBytes(ts); }
   std::uint32_t Mat(std::int64_t field) const { return Get32(Image(), field); }
+  // 0x1C, 0xC0, 0x0C, 0xD8, 0xDC: IFO end, menu VOB, set end, the two address tables.
+  std::vector<std::uint32_t> SectorFields() const { return {Mat(0x1C), Mat(0xC0), Mat(0x0C), Mat(0xD8), Mat(0xDC)}; }
   // Image offset of chain k of language unit u, read from the rewritten image.
   std::int64_t ChainAt(int u, int k) const {
     const std::int64_t lu = kPgciUt + Get32(Image(), kPgciUt + 12 + 8 * u);
@@ -47,19 +49,15 @@ class VmgRewriteTest : public ::testing::Test {
   }
 };
 
-TEST_F(VmgRewriteTest, WorkedExample) {
-  Use(WorkedExample(PgciUt({ChainListOf({Pgc({})})})));
+TEST_F(VmgRewriteTest, AddressTablesShrinkAndEveryTitleMovesDown) {
+  Use(ExampleManager(PgciUt({ChainListOf({Pgc({})})})));
   ASSERT_EQ(ifo.ifoLastSector, 20);
   ASSERT_EQ(ifo.menuVobs, 21);
   ASSERT_EQ(ifo.lastSector, 541);
   ts.RewriteVmgIfo();
 
-  EXPECT_EQ(Mat(0x1C), 18u);
-  EXPECT_EQ(Mat(0xC0), 19u);
-  EXPECT_EQ(Mat(0x0C), 42u);
+  EXPECT_EQ(SectorFields(), (std::vector<std::uint32_t>{18, 19, 42, 17, 18}));
   EXPECT_EQ(ts.FSectorShift, 499);
-  EXPECT_EQ(Mat(0xD8), 17u);
-  EXPECT_EQ(Mat(0xDC), 18u);
   EXPECT_EQ(Slice(Image(), 17 * 2048, 20), (Bytes{0, 1, 0, 0, 0, 0, 0, 19, 0, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 4}));
   EXPECT_EQ(Slice(Image(), 18 * 2048, 8), (Bytes{0, 0, 0, 7, 0, 0, 0, 0}));
   EXPECT_EQ(std::vector<std::int32_t>({ts.FVmgmCAdtSize, ts.FVmgmVobuAdmapSector, ts.FVmgmVobuAdmapSize}),
@@ -89,9 +87,9 @@ TEST_F(VmgRewriteTest, MenuChainsAreBlankedWhereTheyStand) {
                                 .pointers = {0, 1, 0, 2, 3}});
   for (const bool pal : {true, false}) {
     SCOPED_TRACE(pal ? "pal" : "ntsc");
-    VmgSpec spec = WorkedExample(PgciUt({unit}, {0, 0}));
-    spec.menuVideo = pal ? 0x10 : 0x00;
-    Use(spec);
+    VmgShape shape = ExampleManager(PgciUt({unit}, {0, 0}));
+    shape.menuVideo = pal ? 0x10 : 0x00;
+    Use(shape);
     ts.FRemoveAudioSubMapping = true;
     ts.FMergeCells = ts.FMergePrograms = true;  // no part in menu chains
     ts.RewriteVmgIfo();
@@ -136,15 +134,12 @@ TEST_F(VmgRewriteTest, MenuChainsAreBlankedWhereTheyStand) {
 }
 
 TEST_F(VmgRewriteTest, WithoutMenuChainsAndWithASmallCellTable) {
-  VmgSpec spec;
-  spec.tables = {{{TtSrpt({{1, 1000}})}, {}, {}, {}, {}, {CAdt(170)}, {VobuAdmap(4000)}}};
-  Use(spec);  // L = 4: a C_ADT of exactly 2048 bytes at 2, VOBU_ADMAP at 3 and 4
+  VmgShape shape;
+  shape.tables = {{{TtSrpt({{1, 1000}})}, {}, {}, {}, {}, {CAdt(170)}, {VobuAdmap(4000)}}};
+  Use(shape);  // L = 4: a C_ADT of exactly 2048 bytes at 2, VOBU_ADMAP at 3 and 4
   ts.RewriteVmgIfo();
-  EXPECT_EQ(Mat(0xD8), 2u);
-  EXPECT_EQ(Mat(0xDC), 3u);  // the C_ADT freed nothing
-  EXPECT_EQ(Mat(0x1C), 3u);
-  EXPECT_EQ(Mat(0xC0), 4u);
-  EXPECT_EQ(Mat(0x0C), 3u + 4 + 5);
+  // The C_ADT frees nothing, so the address map keeps its sector.
+  EXPECT_EQ(SectorFields(), (std::vector<std::uint32_t>{3, 4, 3 + 4 + 5, 2, 3}));
   EXPECT_EQ(Get32(Image(), 2048 + 16), 1000u - (ifo.lastSector - 12));
 }
 
@@ -156,11 +151,11 @@ TEST_F(VmgRewriteTest, RefusesDamagedMenuChainsBeforeAByteChanges) {
   Bytes unitPastTable = PgciUt({ChainListOf({Pgc({})})});
   Put32(unitPastTable, 12, 0x10000);
   for (const Bytes& table : {PgciUt({pastList}), PgciUt({overlap}), unitPastTable}) {
-    Use(WorkedExample(table));
+    Use(ExampleManager(table));
     EXPECT_THROW(ts.RewriteVmgIfo(), InvalidIfo);
     EXPECT_EQ(Image(), ifo.bytes);
   }
-  VmgSpec noMenu = WorkedExample(PgciUt({ChainListOf({Pgc({})})}));
+  VmgShape noMenu = ExampleManager(PgciUt({ChainListOf({Pgc({})})}));
   noMenu.menuVobSectors = 0;
   Use(noMenu);
   EXPECT_THROW(ts.RewriteVmgIfo(), InvalidIfo);
@@ -168,7 +163,7 @@ TEST_F(VmgRewriteTest, RefusesDamagedMenuChainsBeforeAByteChanges) {
 
 TEST(VmgRun, BlanksTheMenuVideoOnDisk) {
   TempFolder dir;
-  const SyntheticIfo vmg = Vmg(WorkedExample(PgciUt({ChainListOf({Pgc({.cells = 4})})})));
+  const SyntheticIfo vmg = Vmg(ExampleManager(PgciUt({ChainListOf({Pgc({.cells = 4})})})));
   for (const char* name : {"VIDEO_TS.IFO", "VIDEO_TS.BUP"}) WriteBytes(dir / name, vmg.bytes);
   WriteBytes(dir / "VIDEO_TS.VOB", Bytes(500 * 2048, 1));
   TTitleSet ts(dir.Dir());

@@ -17,16 +17,17 @@ using test::WriteBytes;
 
 enum VtsTable { kPtt, kPgci, kPgciUt, kTmapti, kMenuCAdt, kMenuVobuAdmap, kCAdt, kVobuAdmap };
 
-// The worked example: L = 19, M = 20, T = 320, E = 839. VTS_PGCI holds 7000
-// bytes whose five chains pack into 1500 with Merge Cells.
-VtsSpec WorkedExample() {
-  ChainListSpec pgci{.chains = {Pgc({.cells = 40, .commands = 6}), Pgc({.programs = 3, .cells = 40}),
+// IFO sectors 0 to 19 (L = 19), 300 menu sectors from M = 20, 500 title
+// sectors from T = 320, BUP to E = 839. VTS_PGCI holds 7000 bytes whose five
+// chains pack into 1500 with Merge Cells.
+VtsShape ExampleSet() {
+  ChainListShape pgci{.chains = {Pgc({.cells = 40, .commands = 6}), Pgc({.programs = 3, .cells = 40}),
                                 Pgc({.cells = 40}), Pgc({.cells = 40}), Pgc({.cells = 40})}};
   pgci.freeAtEnd = 7000 - static_cast<int>(ChainList(pgci).size());
   Bytes cAdt = CAdt(249);
   cAdt.resize(3000);
   Put32(cAdt, 4, 2999);
-  VtsSpec s;
+  VtsShape s;
   s.tables = {{{PttSrpt({2, 3})}, {ChainList(pgci)},
                {PgciUt({ChainList({.chains = {Pgc({.cells = 2})}, .freeAtEnd = 2600})})},
                {Table(5000)}, {CAdt(2)}, {VobuAdmap(12)}, {cAdt}, {VobuAdmap(10240)}}};
@@ -38,34 +39,52 @@ class VtsRewriteTest : public ::testing::Test {
   TTitleSet ts{std::filesystem::temp_directory_path().string()};
   SyntheticIfo ifo;
 
-  void Use(const VtsSpec& spec) {
-    ifo = Vts(spec);
+  void Use(const VtsShape& shape) {
+    ifo = Vts(shape);
     Load(ts, ifo.bytes);
   }
   const Bytes& Image() const { return ImageBytes(ts); }
   std::uint32_t Mat(std::int64_t field) const { return Get32(Image(), field); }
+  // 0x1C, 0xC0, 0xC4 and 0x0C: the IFO's last sector, the VOB sets, the set's last sector.
+  std::vector<std::uint32_t> SectorFields() const { return {Mat(0x1C), Mat(0xC0), Mat(0xC4), Mat(0x0C)}; }
   Bytes Now(std::int64_t sector, std::int64_t size) const { return Slice(Image(), sector * 2048, size); }
   Bytes Before(VtsTable t) const {
     const std::int64_t at = ifo.sectors[t] * 2048;
     return Slice(ifo.bytes, at, Get32(ifo.bytes, at + (t == kMenuVobuAdmap || t == kVobuAdmap ? 0 : 4)) + 1);
+  }
+  // Writes the IFO and BUP and checks that the file holds every table at its
+  // pointer, and the BUP the same bytes.
+  void ExpectWrittenFile(std::int64_t sectors) {
+    TempFolder dir;
+    ts.FVtsIfoPath = dir / "VTS_01_0.IFO";
+    ts.FVtsBupPath = dir / "VTS_01_0.BUP";
+    ts.WriteIfoAndBup();
+    const Bytes file = ReadBytes(ts.FVtsIfoPath);
+    EXPECT_EQ(file.size(), static_cast<std::size_t>(sectors * 2048));
+    EXPECT_EQ(ReadBytes(ts.FVtsBupPath), file);
+    const std::int32_t sizes[] = {ts.FVtsPttSrptSize, ts.FVtsPgciSize,  ts.FVtsmPgciUtSize,    ts.FVtsTmaptiSize,
+                                  ts.FVtsmCAdtSize,   ts.FVtsmVobuAdmapSize, ts.FVtsCAdtSize, ts.FVtsVobuAdmapSize};
+    for (int t = 0; t < 8; ++t) {
+      const std::int64_t at = Mat(0xC8 + 4 * t);
+      if (sizes[t] > 0) {
+        EXPECT_EQ(Slice(file, at * 2048, sizes[t]), Now(at, sizes[t])) << t;
+      }
+    }
   }
   void ExpectPointers(const std::vector<std::uint32_t>& sectors) const {
     for (std::size_t i = 0; i < sectors.size(); ++i) EXPECT_EQ(Mat(0xC8 + 4 * i), sectors[i]) << "pointer " << i;
   }
 };
 
-TEST_F(VtsRewriteTest, WorkedExampleTitlesOnlyWithMergeCells) {
-  Use(WorkedExample());
+TEST_F(VtsRewriteTest, TitlesOnlyWithMergeCellsShrinkTheSetBy517Sectors) {
+  Use(ExampleSet());
   ASSERT_EQ(ifo.sectors, (std::vector<std::int32_t>{1, 2, 6, 8, 11, 12, 13, 15}));
   ASSERT_EQ(std::vector<std::int32_t>({ifo.ifoLastSector, ifo.menuVobs, ifo.titleVobs, ifo.lastSector}),
             (std::vector<std::int32_t>{19, 20, 320, 839}));
   ts.FBlankVideos = ts.FMergeCells = true;
   ts.RewriteVtsIfo();
 
-  EXPECT_EQ(Mat(0x1C), 8u);
-  EXPECT_EQ(Mat(0xC0), 9u);
-  EXPECT_EQ(Mat(0xC4), 309u);
-  EXPECT_EQ(Mat(0x0C), 322u);
+  EXPECT_EQ(SectorFields(), (std::vector<std::uint32_t>{8, 9, 309, 322}));
   EXPECT_EQ(ts.FSectorShift, 517);
   ExpectPointers({1, 2, 3, 0, 5, 6, 7, 8});
   EXPECT_EQ(ts.FVtsPgciSize, 1500);
@@ -78,24 +97,15 @@ TEST_F(VtsRewriteTest, WorkedExampleTitlesOnlyWithMergeCells) {
   EXPECT_EQ(ts.FVtsCAdtSize, 20);
   EXPECT_EQ(Now(8, 8), (Bytes{0, 0, 0, 7, 0, 0, 0, 0}));
 
-  // The file holds every table where its pointer says, and the BUP is the same.
-  TempFolder dir;
-  ts.FVtsIfoPath = dir / "VTS_01_0.IFO";
-  ts.FVtsBupPath = dir / "VTS_01_0.BUP";
-  ts.WriteIfoAndBup();
-  const Bytes file = ReadBytes(ts.FVtsIfoPath);
-  EXPECT_EQ(file.size(), 9u * 2048);
-  EXPECT_EQ(ReadBytes(ts.FVtsBupPath), file);
-  EXPECT_EQ(Slice(file, 2 * 2048, 1500), Now(2, 1500));
-  EXPECT_EQ(Slice(file, 8 * 2048, 8), Now(8, 8));
+  ExpectWrittenFile(9);
 }
 
 TEST_F(VtsRewriteTest, OnlyMenusBlankedLeavesTitleTablesAndMovesTheRest) {
-  VtsSpec spec;
-  spec.tables = {{{PttSrpt({1})}, {ChainListOf({Pgc({.cells = 2})})},
+  VtsShape shape;
+  shape.tables = {{{PttSrpt({1})}, {ChainListOf({Pgc({.cells = 2})})},
                   {PgciUt({ChainList({.chains = {Pgc({.cells = 3})}, .freeAtEnd = 5000})})},
                   {Table(3000)}, {CAdt(200)}, {VobuAdmap(3000)}, {CAdt(3)}, {VobuAdmap(40)}}};
-  Use(spec);
+  Use(shape);
   ts.FBlankMenus = true;
   ts.RewriteVtsIfo();
 
@@ -113,10 +123,7 @@ TEST_F(VtsRewriteTest, OnlyMenusBlankedLeavesTitleTablesAndMovesTheRest) {
     ASSERT_EQ(Slice(Image(), 6 * 2048 + 8 + 12 * k, 12), (Bytes{0, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 4})) << k;
   EXPECT_EQ(Now(8, 8), (Bytes{0, 0, 0, 7, 0, 0, 0, 0}));
   // L = 13, M = 14, T = 314, E = 827: the titles follow the blank menu VOB.
-  EXPECT_EQ(Mat(0x1C), 10u);
-  EXPECT_EQ(Mat(0xC0), 11u);
-  EXPECT_EQ(Mat(0xC4), 16u);
-  EXPECT_EQ(Mat(0x0C), 10u + 11 + 5 + 500);
+  EXPECT_EQ(SectorFields(), (std::vector<std::uint32_t>{10, 11, 16, 10 + 11 + 5 + 500}));
   EXPECT_EQ(ts.FSectorShift, 827 - 526);
 }
 
@@ -129,9 +136,9 @@ TEST_F(VtsRewriteTest, MenuTableEndsWithItsLastStoredLanguageUnit) {
                         Case{"units stored out of order", PgciUt({withChains, noChains}, {}, {1, 0})},
                         Case{"two language units sharing one", PgciUt({withChains}, {0, 0})}}) {
     SCOPED_TRACE(c.what);
-    VtsSpec spec;
-    spec.tables = {{{PttSrpt({1})}, {ChainListOf({Pgc({})})}, {c.table}, {}, {CAdt(3)}, {VobuAdmap(12)}, {}, {}}};
-    Use(spec);
+    VtsShape shape;
+    shape.tables = {{{PttSrpt({1})}, {ChainListOf({Pgc({})})}, {c.table}, {}, {CAdt(3)}, {VobuAdmap(12)}, {}, {}}};
+    Use(shape);
     ts.FBlankMenus = ts.FMergeCells = true;
     ts.RewriteVtsIfo();
 
@@ -155,10 +162,10 @@ TEST_F(VtsRewriteTest, MenuTableEndsWithItsLastStoredLanguageUnit) {
 }
 
 TEST_F(VtsRewriteTest, TitleSetWithoutMenuVobSetOrTimeMaps) {
-  VtsSpec spec;
-  spec.menuVobSectors = 0;
-  spec.tables = {{{PttSrpt({1})}, {ChainListOf({Pgc({.cells = 2})})}, {}, {}, {}, {}, {CAdt(2)}, {VobuAdmap(3000)}}};
-  Use(spec);
+  VtsShape shape;
+  shape.menuVobSectors = 0;
+  shape.tables = {{{PttSrpt({1})}, {ChainListOf({Pgc({.cells = 2})})}, {}, {}, {}, {}, {CAdt(2)}, {VobuAdmap(3000)}}};
+  Use(shape);
   ASSERT_EQ(ifo.titleVobs, ifo.ifoLastSector + 1);
 
   // Asked for menus it has none of: refused before a byte changes.
@@ -169,40 +176,30 @@ TEST_F(VtsRewriteTest, TitleSetWithoutMenuVobSetOrTimeMaps) {
   ts.FBlankMenus = false;
   ts.FBlankVideos = true;
   ts.RewriteVtsIfo();
-  EXPECT_EQ(Mat(0xC0), 0u);
   EXPECT_EQ(Mat(0xD4), 0u);
-  EXPECT_EQ(Mat(0x1C), 4u);
-  EXPECT_EQ(Mat(0xC4), 5u);
-  EXPECT_EQ(Mat(0x0C), 2 * Mat(0x1C) + 6);
+  EXPECT_EQ(SectorFields(), (std::vector<std::uint32_t>{4, 0, 5, 2 * 4 + 6}));
   EXPECT_EQ(ts.FSectorShift, ifo.lastSector - 14);
 }
 
 TEST_F(VtsRewriteTest, FreeSectorsBetweenTablesStayAndTheFileFollowsThePointers) {
-  VtsSpec spec;
-  spec.tables = {{{PttSrpt({1}), 1}, {ChainListOf({Pgc({.cells = 4})}), 3}, {}, {Table(100), 5}, {}, {},
+  VtsShape shape;
+  shape.tables = {{{PttSrpt({1}), 1}, {ChainListOf({Pgc({.cells = 4})}), 3}, {}, {Table(100), 5}, {}, {},
                   {CAdt(4), 8}, {VobuAdmap(12), 10}}};
-  spec.freeAtEnd = 2;
-  Use(spec);
+  shape.freeAtEnd = 2;
+  Use(shape);
   ts.FBlankVideos = ts.FMergeCells = true;
   ts.RewriteVtsIfo();
   ExpectPointers({1, 3, 0, 0, 0, 0, 7, 9});
   EXPECT_EQ(Mat(0x1C), 11u);
 
-  TempFolder dir;
-  ts.FVtsIfoPath = dir / "VTS_01_0.IFO";
-  ts.FVtsBupPath = dir / "VTS_01_0.BUP";
-  ts.WriteIfoAndBup();
-  const Bytes file = ReadBytes(ts.FVtsIfoPath);
-  EXPECT_EQ(file.size(), 12u * 2048);
-  EXPECT_EQ(Slice(file, 7 * 2048, 20), Now(7, 20));
-  EXPECT_EQ(Slice(file, 9 * 2048, 8), Now(9, 8));
+  ExpectWrittenFile(12);
 }
 
 TEST_F(VtsRewriteTest, MergeProgramsAndStreamRemovalReachPttAndAttributes) {
-  VtsSpec spec;
-  spec.tables = {{{PttSrpt({3, 2})}, {ChainListOf({Pgc({.programs = 3, .cells = 3}), Pgc({.programs = 2, .cells = 2})})},
+  VtsShape shape;
+  shape.tables = {{{PttSrpt({3, 2})}, {ChainListOf({Pgc({.programs = 3, .cells = 3}), Pgc({.programs = 2, .cells = 2})})},
                   {PgciUt({ChainListOf({Pgc({})})})}, {}, {CAdt(1)}, {VobuAdmap(8)}, {CAdt(5)}, {VobuAdmap(8)}}};
-  Use(spec);
+  Use(shape);
   ts.FBlankVideos = ts.FBlankMenus = ts.FMergePrograms = ts.FRemoveAudioSubMapping = true;
   ts.RewriteVtsIfo();
   const Bytes ptt = Before(kPtt);
@@ -222,28 +219,40 @@ TEST_F(VtsRewriteTest, RefusesLayoutsItCannotRewriteBeforeAByteChanges) {
   for (const Case& c : {Case{"title PGC storing C_POSI first", PttSrpt({1}), ChainListOf({Pgc({.cells = 2, .positionsFirst = true})})},
                         Case{"PTT list inside the table header", ptt, ChainListOf({Pgc({}), Pgc({})})}}) {
     SCOPED_TRACE(c.what);
-    VtsSpec spec;
-    spec.tables = {{{c.ptt}, {c.pgci}, {}, {}, {}, {}, {CAdt(2)}, {VobuAdmap(8)}}};
-    Use(spec);
+    VtsShape shape;
+    shape.tables = {{{c.ptt}, {c.pgci}, {}, {}, {}, {}, {CAdt(2)}, {VobuAdmap(8)}}};
+    Use(shape);
     ts.FBlankVideos = ts.FMergePrograms = true;
     EXPECT_THROW(ts.RewriteVtsIfo(), InvalidIfo);
     EXPECT_EQ(Image(), ifo.bytes);
   }
 }
 
+TEST_F(VtsRewriteTest, ExtremeSectorFieldsDoNotOverflow) {
+  // Found by fuzzing: 0xC4 = 0x80000000 made the menu sector count overflow.
+  ifo = Vts(ExampleSet());
+  Put32(ifo.bytes, 0xC4, 0x80000000);
+  Put32(ifo.bytes, 0x0C, 0x7FFFFFFF);
+  Load(ts, ifo.bytes);
+  ts.FBlankMenus = true;
+  ts.RewriteVtsIfo();
+  EXPECT_EQ(Mat(0xC4), 0x80000000u);  // no title VOB set to place
+  EXPECT_EQ(Mat(0x0C), Mat(0x1C) + Mat(0xC0) + 5);
+}
+
 // ------------------------------------------------------------ whole runs
 
-// A folder with a video manager and two title sets; title set 1 is the
-// worked example, title set 2 starts after it.
+// A folder with a video manager and two title sets; title set 2 starts
+// right after title set 1.
 struct Folder {
   TempFolder dir;
-  explicit Folder(const VtsSpec& first) {
-    VtsSpec second;
+  explicit Folder(const VtsShape& first) {
+    VtsShape second;
     second.tables = {{{PttSrpt({1})}, {ChainListOf({Pgc({})})}, {}, {Table(100)}, {}, {}, {CAdt(1)}, {VobuAdmap(8)}}};
     second.menuVobSectors = 0;
     const SyntheticIfo vts1 = Vts(first);
     const SyntheticIfo vts2 = Vts(second);
-    VmgSpec vmg;
+    VmgShape vmg;
     vmg.tables = {{{TtSrpt({{1, 100}, {2, 100 + static_cast<std::uint32_t>(vts1.lastSector) + 1}, {1, 100}})},
                    {PgciUt({ChainListOf({Pgc({})})})}, {}, {}, {}, {CAdt(1)}, {VobuAdmap(8)}}};
     vmg.menuVobSectors = 10;
@@ -260,7 +269,7 @@ struct Folder {
 };
 
 TEST(VtsRun, BlanksTheTitlesOnDiskAndMovesLaterTitleSetsDown) {
-  Folder folder(WorkedExample());
+  Folder folder(ExampleSet());
   TTitleSet ts(folder.dir.Dir());
   ts.FVideoList = {"1"};
   ts.FMergeCells = ts.FBackup = true;
@@ -278,7 +287,7 @@ TEST(VtsRun, BlanksTheTitlesOnDiskAndMovesLaterTitleSetsDown) {
 }
 
 TEST(VtsRun, OddLayoutIsRefusedBeforeAnyFileChanges) {
-  VtsSpec odd = WorkedExample();
+  VtsShape odd = ExampleSet();
   odd.tables[kPgci] = {ChainListOf({Pgc({}), Pgc({.cells = 2, .positionsFirst = true})})};
   Folder folder(odd);
   const auto before = test::Snapshot(folder.dir.Dir());

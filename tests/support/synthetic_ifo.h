@@ -37,7 +37,7 @@ inline Bytes Slice(const Bytes& b, std::int64_t pos, std::int64_t n) {
 
 // ------------------------------------------------------------------ PGC
 
-struct PgcSpec {
+struct PgcShape {
   std::uint8_t programs = 1;
   std::uint8_t cells = 1;
   int commands = 1;               // pre commands; -1 = no command table
@@ -50,7 +50,7 @@ struct PgcSpec {
 
 // Cell k (from 0) of a synthetic chain: category 0x08 (seamless), still time
 // 20 + k, cell command k + 1, a long playback time and real sectors.
-inline Bytes Pgc(const PgcSpec& s) {
+inline Bytes Pgc(const PgcShape& s) {
   Bytes b(0xEC, 0);
   b[2] = s.programs;
   b[3] = s.cells;
@@ -103,7 +103,7 @@ inline Bytes Pgc(const PgcSpec& s) {
 
 // ------------------------------------------------------------ chain lists
 
-struct ChainListSpec {
+struct ChainListShape {
   std::vector<Bytes> chains{};
   std::vector<int> pointers{};      // chain index per search pointer; empty = one pointer per chain, in order
   std::vector<int> storageOrder{};  // order the chains are stored in; empty = 0, 1, 2, ...
@@ -113,7 +113,7 @@ struct ChainListSpec {
 
 // A chain list (VTS_PGCI or PGCI_LU). Search pointer k has category
 // 0x81000000 + k, so tests can see the categories stay.
-inline Bytes ChainList(const ChainListSpec& s) {
+inline Bytes ChainList(const ChainListShape& s) {
   std::vector<int> pointers = s.pointers;
   if (pointers.empty()) {
     pointers.resize(s.chains.size());
@@ -143,7 +143,7 @@ inline Bytes ChainList(const ChainListSpec& s) {
 }
 
 inline Bytes ChainListOf(std::vector<Bytes> chains) {
-  ChainListSpec s;
+  ChainListShape s;
   s.chains = std::move(chains);
   return ChainList(s);
 }
@@ -281,7 +281,7 @@ inline SyntheticIfo LayOut(const char* id, std::vector<TableAt> tables, std::int
   return ifo;
 }
 
-struct VtsSpec {
+struct VtsShape {
   // VTS_PTT_SRPT, VTS_PGCI, VTSM_PGCI_UT, VTS_TMAPTI, VTSM_C_ADT,
   // VTSM_VOBU_ADMAP, VTS_C_ADT, VTS_VOBU_ADMAP.
   std::array<TableAt, 8> tables;
@@ -294,7 +294,7 @@ struct VtsSpec {
 
 // The menu VOB set starts right after the IFO, the title VOB set after it, and
 // the BUP as long as the IFO closes the set.
-inline SyntheticIfo Vts(const VtsSpec& s) {
+inline SyntheticIfo Vts(const VtsShape& s) {
   SyntheticIfo ifo = LayOut("DVDVIDEO-VTS", {s.tables.begin(), s.tables.end()}, 0xC8, s.freeAtEnd);
   const std::int32_t L = ifo.ifoLastSector;
   ifo.menuVobs = s.menuVobSectors > 0 ? L + 1 : 0;
@@ -308,7 +308,7 @@ inline SyntheticIfo Vts(const VtsSpec& s) {
   return ifo;
 }
 
-struct VmgSpec {
+struct VmgShape {
   // TT_SRPT, VMGM_PGCI_UT, VMG_PTL_MAIT, VMG_VTS_ATRT, VMG_TXTDT_MG,
   // VMGM_C_ADT, VMGM_VOBU_ADMAP.
   std::array<TableAt, 7> tables;
@@ -316,7 +316,7 @@ struct VmgSpec {
   std::uint8_t menuVideo = 0x10;
 };
 
-inline SyntheticIfo Vmg(const VmgSpec& s) {
+inline SyntheticIfo Vmg(const VmgShape& s) {
   SyntheticIfo ifo = LayOut("DVDVIDEO-VMG", {s.tables.begin(), s.tables.end()}, 0xC4, 0);
   const std::int32_t L = ifo.ifoLastSector;
   ifo.menuVobs = s.menuVobSectors > 0 ? L + 1 : 0;
