@@ -15,7 +15,7 @@ using test::BuildIfo;
 using test::StandardVmg;
 using test::StandardVts;
 using test::WithTitlesAndAttributes;
-using test::IfoSpec;
+using test::IfoLayout;
 using test::Put16;
 using test::Put32;
 using test::TempFolder;
@@ -58,9 +58,9 @@ TEST(LoadIfo, GivesTheStatusOfEveryWayAFileCanFail) {
 
 TEST(LoadIfo, AcceptsExactly256Sectors) {
   LoadCase c;
-  IfoSpec spec = StandardVts();
-  spec.lastSector = 255;
-  auto bytes = BuildIfo(spec);
+  IfoLayout layout = StandardVts();
+  layout.lastSector = 255;
+  auto bytes = BuildIfo(layout);
   ASSERT_EQ(bytes.size(), 524288u);
   EXPECT_EQ(c.Load(bytes), kStatusOk);
   EXPECT_EQ(c.ts.FSectorCount, 256);
@@ -71,10 +71,10 @@ TEST(LoadIfo, AcceptsExactly256Sectors) {
 
 TEST(LoadIfo, RoundsAPartialLastSectorUp) {
   LoadCase c;
-  IfoSpec spec = StandardVts();
-  spec.tables.resize(1);
-  spec.lastSector = 1;
-  auto bytes = BuildIfo(spec);
+  IfoLayout layout = StandardVts();
+  layout.tables.resize(1);
+  layout.lastSector = 1;
+  auto bytes = BuildIfo(layout);
   bytes.resize(2049);
   EXPECT_EQ(c.Load(bytes), kStatusOk);
   EXPECT_EQ(c.ts.FFileSize, 2049);
@@ -174,10 +174,10 @@ TEST(LoadIfo, RefusesATitleCountBeyondTheTitleSearchTable) {
 
 TEST(LoadIfo, TakesAFreeSectorBetweenTablesAsItIs) {
   LoadCase c;
-  IfoSpec spec = StandardVts();
-  spec.lastSector = 10;
-  spec.tables.back().sector = 9;  // sector 8 is free
-  EXPECT_EQ(c.Load(BuildIfo(spec)), kStatusOk);
+  IfoLayout layout = StandardVts();
+  layout.lastSector = 10;
+  layout.tables.back().sector = 9;  // sector 8 is free
+  EXPECT_EQ(c.Load(BuildIfo(layout)), kStatusOk);
 }
 
 }  // namespace

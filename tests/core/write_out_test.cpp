@@ -9,7 +9,7 @@ namespace kestrune {
 namespace {
 
 using test::BuildIfo;
-using test::IfoSpec;
+using test::IfoLayout;
 using test::ReadBytes;
 using test::TempFolder;
 using test::WriteBytes;
@@ -31,22 +31,22 @@ std::vector<std::uint8_t> RoundTrip(const std::vector<std::uint8_t>& bytes, bool
 }
 
 TEST(WriteOut, GivesBackAnUntouchedTitleSetIfoByteForByte) {
-  IfoSpec spec;
-  spec.lastSector = 9;
-  spec.setLastSector = 100;
+  IfoLayout layout;
+  layout.lastSector = 9;
+  layout.setLastSector = 100;
   // VTS_PGCI exactly 2048 bytes: one sector, and the next table right after it.
-  spec.tables = {{0xC8, 1, 100}, {0xCC, 2, 2048}, {0xD0, 3, 300}, {0xD4, 4, 50},
+  layout.tables = {{0xC8, 1, 100}, {0xCC, 2, 2048}, {0xD0, 3, 300}, {0xD4, 4, 50},
                  {0xD8, 5, 20},  {0xDC, 6, 8, 0}, {0xE0, 7, 20},  {0xE4, 8, 2100, 0}};
-  const auto bytes = BuildIfo(spec);
+  const auto bytes = BuildIfo(layout);
   EXPECT_EQ(RoundTrip(bytes), bytes);
 }
 
 TEST(WriteOut, PadsTheMatToItsSectorAndSkipsAbsentTables) {
-  IfoSpec spec;
-  spec.matEnd = 0x3FF;
-  spec.lastSector = 2;
-  spec.tables = {{0xC8, 1, 100}, {0xE4, 2, 8, 0}};  // every other table absent
-  auto bytes = BuildIfo(spec);
+  IfoLayout layout;
+  layout.matEnd = 0x3FF;
+  layout.lastSector = 2;
+  layout.tables = {{0xC8, 1, 100}, {0xE4, 2, 8, 0}};  // every other table absent
+  auto bytes = BuildIfo(layout);
   bytes[0x500] = 0xEE;  // beyond the MAT end address: not written
   bytes[2048 + 300] = 0xEE;  // beyond VTS_PTT_SRPT's end: not written
   const auto written = RoundTrip(bytes);
@@ -58,12 +58,12 @@ TEST(WriteOut, PadsTheMatToItsSectorAndSkipsAbsentTables) {
 }
 
 TEST(WriteOut, WritesAVideoManagerWithA1280ByteMatAndAOneByteTable) {
-  IfoSpec spec;
-  spec.vmg = true;
-  spec.matEnd = 0x4FF;
-  spec.lastSector = 3;
-  spec.tables = {{0xC4, 1, 8}, {0xCC, 2, 1}, {0xDC, 3, 8, 0}};
-  auto bytes = BuildIfo(spec);
+  IfoLayout layout;
+  layout.vmg = true;
+  layout.matEnd = 0x4FF;
+  layout.lastSector = 3;
+  layout.tables = {{0xC4, 1, 8}, {0xCC, 2, 1}, {0xDC, 3, 8, 0}};
+  auto bytes = BuildIfo(layout);
   test::Put16(bytes, 2048, 0);  // no titles
   const auto written = RoundTrip(bytes, true);
   ASSERT_EQ(written.size(), 4u * 2048);
@@ -76,19 +76,19 @@ TEST(WriteOut, WritesAVideoManagerWithA1280ByteMatAndAOneByteTable) {
 }
 
 TEST(WriteOut, KeepsFreeSectorsBetweenTablesWhereThePointersSayTheyAre) {
-  IfoSpec spec;
-  spec.lastSector = 5;
-  spec.tables = {{0xC8, 1, 100}, {0xCC, 3, 500}, {0xE4, 5, 8, 0}};
-  const auto bytes = BuildIfo(spec);
+  IfoLayout layout;
+  layout.lastSector = 5;
+  layout.tables = {{0xC8, 1, 100}, {0xCC, 3, 500}, {0xE4, 5, 8, 0}};
+  const auto bytes = BuildIfo(layout);
   EXPECT_EQ(RoundTrip(bytes), bytes);
 }
 
 TEST(WriteOut, ReplacesASymbolicLinkInsteadOfWritingThroughIt) {
   TempFolder folder, outside;
-  IfoSpec spec;
-  spec.lastSector = 1;
-  spec.tables = {{0xC8, 1, 100}};
-  WriteBytes(folder / "VTS_01_0.IFO", BuildIfo(spec));
+  IfoLayout layout;
+  layout.lastSector = 1;
+  layout.tables = {{0xC8, 1, 100}};
+  WriteBytes(folder / "VTS_01_0.IFO", BuildIfo(layout));
   WriteBytes(outside / "victim", {1, 2, 3});
   ASSERT_EQ(symlink((outside / "victim").c_str(), (folder / "VTS_01_0.BUP").c_str()), 0);
   TTitleSet ts(folder.Dir());

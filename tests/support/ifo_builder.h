@@ -18,7 +18,7 @@ struct TableAt {
   int endAddressAt = 4;     // 0 for VOBU_ADMAP, 16 for VMG_TXTDT_MG
 };
 
-struct IfoSpec {
+struct IfoLayout {
   bool vmg = false;
   std::int32_t matEnd = 0x3FF;
   std::int32_t lastSector = 0;    // 0x1C; also sets the file length
@@ -36,16 +36,16 @@ inline std::uint32_t Get32(const std::vector<std::uint8_t>& b, std::int64_t pos)
   return GetBigEndian<std::uint32_t>(&b[static_cast<std::size_t>(pos)]);
 }
 
-inline std::vector<std::uint8_t> BuildIfo(const IfoSpec& spec) {
-  std::vector<std::uint8_t> b(static_cast<std::size_t>(spec.lastSector + 1) * 2048, 0);
-  const std::string id = spec.vmg ? "DVDVIDEO-VMG" : "DVDVIDEO-VTS";
+inline std::vector<std::uint8_t> BuildIfo(const IfoLayout& layout) {
+  std::vector<std::uint8_t> b(static_cast<std::size_t>(layout.lastSector + 1) * 2048, 0);
+  const std::string id = layout.vmg ? "DVDVIDEO-VMG" : "DVDVIDEO-VTS";
   std::copy(id.begin(), id.end(), b.begin());
-  Put32(b, 0x0C, static_cast<std::uint32_t>(spec.setLastSector));
-  Put32(b, 0x1C, static_cast<std::uint32_t>(spec.lastSector));
-  Put32(b, 0x80, static_cast<std::uint32_t>(spec.matEnd));
-  for (std::int64_t i = 0x100; i <= spec.matEnd && i < 0x800; ++i) b[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i * 7);
+  Put32(b, 0x0C, static_cast<std::uint32_t>(layout.setLastSector));
+  Put32(b, 0x1C, static_cast<std::uint32_t>(layout.lastSector));
+  Put32(b, 0x80, static_cast<std::uint32_t>(layout.matEnd));
+  for (std::int64_t i = 0x100; i <= layout.matEnd && i < 0x800; ++i) b[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i * 7);
   b[0x100] = 0x00;
-  for (const TableAt& t : spec.tables) {
+  for (const TableAt& t : layout.tables) {
     Put32(b, t.matPointer, static_cast<std::uint32_t>(t.sector));
     const std::int64_t pos = static_cast<std::int64_t>(t.sector) * 2048;
     for (std::int64_t i = 0; i < t.length; ++i) b[static_cast<std::size_t>(pos + i)] = static_cast<std::uint8_t>(i * 13 + t.sector);
@@ -56,8 +56,8 @@ inline std::vector<std::uint8_t> BuildIfo(const IfoSpec& spec) {
 
 // dvdauthor's order, no free sectors; VTS_PGCI exactly one sector long and
 // VTS_VOBU_ADMAP spanning two.
-inline IfoSpec StandardVts() {
-  IfoSpec s;
+inline IfoLayout StandardVts() {
+  IfoLayout s;
   s.lastSector = 9;
   s.setLastSector = 200;
   s.tables = {{0xC8, 1, 100}, {0xCC, 2, 2048},   {0xD0, 3, 300},    {0xD4, 4, 50},
@@ -65,8 +65,8 @@ inline IfoSpec StandardVts() {
   return s;
 }
 
-inline IfoSpec StandardVmg() {
-  IfoSpec s;
+inline IfoLayout StandardVmg() {
+  IfoLayout s;
   s.vmg = true;
   s.matEnd = 0x4FF;
   s.lastSector = 7;
