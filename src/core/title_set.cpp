@@ -82,6 +82,13 @@ TStatus TTitleSet::Process() {
   for (int n = 1; n <= 99 && FStatus == kStatusOk; ++n) {
     if (ListHas(FVideoList, n) || ListHas(FMenuList, n)) CheckVmgFor(static_cast<std::uint8_t>(n));
   }
+  if (FStatus == kStatusOk) {
+    try {
+      BuildIfoFile();  // the write-out of the correction must not fail either
+    } catch (const InvalidIfo& e) {
+      Refuse(kStatusIfoInvalid, FVmgIfoPath + ": " + e.what());
+    }
+  }
   FreeBuffer();
   if (FStatus == kStatusOk && FUseReplacementVob) CheckReplacementVob();
   if (FStatus != kStatusOk) return FStatus;

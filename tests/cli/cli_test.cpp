@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <sstream>
 
-#include "cli_app.h"
+#include "run_cli.h"
 #include "dvd_check.h"
 #include "temp_folder.h"
 
@@ -17,19 +17,8 @@ using test::Snapshot;
 using test::TempFolder;
 using test::WriteBytes;
 
-struct Result {
-  int code;
-  std::string out, err;
-};
-
-Result Cli(std::vector<std::string> args) {
-  args.insert(args.begin(), "kestrune-cli");
-  std::vector<const char*> argv;
-  for (const std::string& a : args) argv.push_back(a.c_str());
-  std::ostringstream out, err;
-  const int code = RunCli(static_cast<int>(argv.size()), argv.data(), out, err);
-  return {code, out.str(), err.str()};
-}
+using test::Cli;
+using test::CliResult;
 
 class CliTest : public ::testing::Test {
  protected:
@@ -42,7 +31,7 @@ class CliTest : public ::testing::Test {
 };
 
 TEST_F(CliTest, ListsTheVideoManagerThenTitleVideosThenMenus) {
-  const Result r = Cli({"--list", dir});
+  const CliResult r = Cli({"--list", dir});
   EXPECT_EQ(r.code, kExitOk) << r.err;
   std::istringstream lines(r.out);
   std::vector<std::string> rows;
@@ -63,7 +52,7 @@ TEST_F(CliTest, RestoresAndDeletesBackups) {
       WriteBytes(dir + "/" + name, std::vector<std::uint8_t>(10240, 0));
     }
   }
-  Result r = Cli({"--restore", dir});
+  CliResult r = Cli({"--restore", dir});
   EXPECT_EQ(r.code, kExitOk) << r.err;
   EXPECT_EQ(Snapshot(dir), original);
   EXPECT_NE(r.out.find("VTS_01_*.VOB"), std::string::npos);
@@ -77,7 +66,7 @@ TEST_F(CliTest, RestoresAndDeletesBackups) {
 TEST_F(CliTest, NamesWhatItCouldNotRestore) {
   ::mkdir((dir + "/KEEP").c_str(), 0755);
   ::mkdir((dir + "/KEEP~").c_str(), 0755);
-  const Result r = Cli({"--restore", dir});
+  const CliResult r = Cli({"--restore", dir});
   EXPECT_EQ(r.code, kExitFailed);
   EXPECT_NE(r.err.find("KEEP~"), std::string::npos) << r.err;
 }
@@ -91,7 +80,7 @@ TEST(CliCommand, ReportsUsageErrorsAndMissingFolders) {
   EXPECT_EQ(Cli({"--titles", "3,x", "/tmp"}).code, kExitUsage);
   EXPECT_EQ(Cli({"--still-time", "abc", "--titles", "1", "/tmp"}).code, kExitUsage);
   EXPECT_EQ(Cli({"--titles", "1"}).code, kExitUsage);
-  const Result missing = Cli({"--list", "/no/such/folder"});
+  const CliResult missing = Cli({"--list", "/no/such/folder"});
   EXPECT_EQ(missing.code, kExitFailed);
   EXPECT_EQ(missing.err, "Can't find the given path!\n");
   EXPECT_EQ(Cli({"--titles", "1", "/no/such/folder"}).err, "Can't find the given path!\n");
@@ -101,7 +90,7 @@ TEST(CliCommand, ReportsUsageErrorsAndMissingFolders) {
 
 TEST(CliCommand, ReportsARunWithNothingChosen) {
   TempFolder empty;
-  const Result r = Cli({empty.Dir()});
+  const CliResult r = Cli({empty.Dir()});
   EXPECT_EQ(r.code, kExitFailed);
   EXPECT_EQ(r.err, "No TitleSets given to process!\n");
 }

@@ -9,7 +9,7 @@
 
 #include "big_endian.h"
 #include "blank_vob.h"
-#include "cli_app.h"
+#include "run_cli.h"
 #include "dvd_files.h"
 #include "dvd_check.h"
 #include "temp_folder.h"
@@ -24,19 +24,8 @@ std::uint32_t GetBigEndianForTest(const std::vector<std::uint8_t>& b, std::size_
   return GetBigEndian<std::uint32_t>(&b[pos]);
 }
 
-struct CliResult {
-  int code;
-  std::string out, err;
-};
-
-CliResult Cli(std::vector<std::string> args) {
-  args.insert(args.begin(), "kestrune-cli");
-  std::vector<const char*> argv;
-  for (const std::string& a : args) argv.push_back(a.c_str());
-  std::ostringstream out, err;
-  const int code = RunCli(static_cast<int>(argv.size()), argv.data(), out, err);
-  return {code, out.str(), err.str()};
-}
+using test::Cli;
+using test::CliResult;
 
 struct Blanking {
   const char* disc;
