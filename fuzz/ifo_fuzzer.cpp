@@ -58,8 +58,13 @@ constexpr char kVtsIfo[] = "VTS_01_0.IFO";
 constexpr std::int64_t kSector = 2048;
 constexpr std::int64_t kIfoLastSectorField = 0x1C;  // VMGI_MAT / VTSI_MAT: last sector of the IFO
 
+kestrune::TStatus gLastStatus = kestrune::kStatusOk;
+constexpr kestrune::TStatus kFileErrorThrown = 1;  // not a status code: Process threw FileError
+std::string gLastDetail;
+
 [[noreturn]] void Finding(const std::string& what) {
-  std::fprintf(stderr, "ifo_fuzzer: %s\n", what.c_str());
+  std::fprintf(stderr, "ifo_fuzzer: %s (the run ended with status %d %s)\n", what.c_str(), gLastStatus,
+               gLastDetail.c_str());
   std::fflush(stderr);
   std::abort();
 }
@@ -191,13 +196,12 @@ void CheckUnchanged(const Scratch& s, const std::map<std::string, Bytes>& origin
   }
 }
 
-kestrune::TStatus gLastStatus = kestrune::kStatusOk;
-constexpr kestrune::TStatus kFileErrorThrown = 1;  // not a status code: Process threw FileError
-
 }  // namespace
 
-// The status of the last run, for the replay's log (1: Process threw FileError).
+// The status of the last run and why, for the replay's log (1: Process
+// threw FileError).
 kestrune::TStatus IfoFuzzerLastStatus() { return gLastStatus; }
+const std::string& IfoFuzzerLastDetail() { return gLastDetail; }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < kHeaderSize) return 0;
@@ -240,12 +244,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ts.FRemoveStops = (options & kOptRemoveStops) != 0;
   ts.FRemoveAudioSubMapping = (options & kOptRemoveAudioSub) != 0;
   gLastStatus = kestrune::kStatusOk;
+  gLastDetail.clear();
   try {
     gLastStatus = ts.Process();
-  } catch (const kestrune::FileError&) {
+    gLastDetail = ts.FStatusDetail;
+  } catch (const kestrune::FileError& e) {
     // A file the run could not write; on tmpfs this is not expected, but it
     // is a clear refusal, not a crash.
     gLastStatus = kFileErrorThrown;
+    gLastDetail = e.what();
     return 0;
   }
 

@@ -20,6 +20,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 kestrune::TStatus IfoFuzzerLastStatus();
+const std::string& IfoFuzzerLastDetail();
 
 int main(int argc, char** argv) {
   namespace fs = std::filesystem;
@@ -48,7 +49,7 @@ int main(int argc, char** argv) {
     std::printf("%s (%zu bytes): ", input.filename().c_str(), bytes.size());
     std::fflush(stdout);
     LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
-    std::printf("status %d\n", IfoFuzzerLastStatus());
+    std::printf("status %d %s\n", IfoFuzzerLastStatus(), IfoFuzzerLastDetail().c_str());
   }
   std::printf("replayed %zu inputs\n", inputs.size());
   return 0;

@@ -4,10 +4,15 @@
 #                            dvdauthor + ffmpeg for the demo folder
 #   install-deps.sh --tests  also the test tools: GoogleTest, libdvdread and
 #                            libdvdnav (independent readers), Xvfb
+#   install-deps.sh --bench  also what scripts/bench.sh measures with: Google
+#                            Benchmark, strace, GNU time
 set -e
 PKGS="cmake g++ make pkg-config qt6-base-dev libgl-dev libcli11-dev fonts-liberation dvdauthor ffmpeg"
 if [ "$1" = "--tests" ]; then
   PKGS="$PKGS libgtest-dev libgmock-dev libdvdread-dev libdvdnav-dev xvfb xauth"
+fi
+if [ "$1" = "--bench" ]; then
+  PKGS="$PKGS libbenchmark-dev strace time"
 fi
 missing=""
 for p in $PKGS; do

@@ -89,8 +89,17 @@ void CheckTableLayout(const TTitleSet& ts, const IfoImage& image, const char* ma
   if (matEnd < kMinMatEnd || !image.Contains(0, static_cast<std::int64_t>(matEnd) + 1))
     throw InvalidIfo(std::string(mat) + " end address " + std::to_string(matEnd) + " does not fit the file");
   if (ifoLastSector < 0) throw InvalidIfo(std::string(mat) + " gives a negative last sector of the IFO");
+  // The write-out pads the IFO to this last sector: a larger one would make a
+  // file of up to 4 TiB that no run could load again.
+  if (ifoLastSector >= kMaxIfoSectors)
+    throw InvalidIfo(std::string(mat) + " gives the IFO " + std::to_string(ifoLastSector + 1LL) +
+                     " sectors, more than " + std::to_string(kMaxIfoSectors));
   const std::int64_t ifoEnd = (static_cast<std::int64_t>(ifoLastSector) + 1) * kSectorSize;
   std::int64_t used = static_cast<std::int64_t>(matEnd) + 1;
+  // The write-out lays the MAT down first: one that runs past the last sector
+  // would fail only there, after a title set of the run was already written.
+  if (used > ifoEnd)
+    throw InvalidIfo(std::string(mat) + " runs past the last sector of the IFO (" + std::to_string(ifoLastSector) + ")");
   for (const TableField& t : tables) {
     const std::int32_t sector = ts.*t.sector;
     if (sector <= 0) continue;

@@ -79,7 +79,8 @@ void ExpectSameRows(const TempFolder& f, const std::string& shape) {
                                                    {f / "vts_07_0.ifo", true}};
   for (const auto& [dialog, autoCheck] : dialogs) {
     for (const std::string& folderText : {f.Dir(), bare}) {
-      EXPECT_EQ(Flat(FindTitleSetRows(folderText, dialog, autoCheck)), Flat(RowsByLookup(folderText, dialog, autoCheck)))
+      EXPECT_EQ(Flat(FindTitleSetRows(folderText, dialog, autoCheck)),
+                Flat(RowsByLookup(folderText, dialog, autoCheck)))
           << shape << ", folder text \"" << folderText << "\", dialog \"" << dialog << "\", autoCheck " << autoCheck;
     }
   }

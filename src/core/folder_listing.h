@@ -1,0 +1,54 @@
+// A folder held open for one look at it: its entries read in one pass, and
+// its files opened and measured relative to it, so that the folder's path is
+// resolved once instead of once per file name. Used by the folder scan.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kestrune {
+
+// What a directory entry says about itself without being opened.
+enum class EntryKind {
+  kFile,    // a regular file
+  kFolder,  // a folder
+  kOther,   // a link, a device, or a file system that does not tell: open it to know
+};
+
+class FolderHandle {
+ public:
+  // Opens the folder named by `dir`. When it can be searched but not listed,
+  // the handle still looks files up by name (CanList() is false).
+  explicit FolderHandle(const std::string& dir);
+  ~FolderHandle();
+  FolderHandle(const FolderHandle&) = delete;
+  FolderHandle& operator=(const FolderHandle&) = delete;
+
+  // False when the folder is missing or cannot be reached.
+  bool IsOpen() const { return fd_ >= 0; }
+  bool CanList() const { return listable_; }
+
+  // Calls `visit` for every entry ("." and ".." left out). Returns false when
+  // the entries could not all be read; `visit` may then have seen some.
+  bool ReadEntries(const std::function<void(std::string_view name, EntryKind kind)>& visit) const;
+
+  // True when `name` can be opened read-only right now (others may go on
+  // reading and writing it) and is not a folder. `listed` is what the listing
+  // said of the entry: a regular file needs no further look after the open.
+  bool IsReadableFile(const char* name, EntryKind listed = EntryKind::kOther) const;
+  // Opens `name` the same way and gives its size; nothing when it cannot be
+  // opened or is a folder.
+  std::optional<std::int64_t> ReadableFileSize(const char* name) const;
+  // Size of whatever `name` leads to (a folder counts, with size 0), nothing
+  // when nothing is there.
+  std::optional<std::int64_t> EntrySize(const char* name) const;
+
+ private:
+  int fd_ = -1;
+  bool listable_ = false;
+};
+
+}  // namespace kestrune
