@@ -3,13 +3,14 @@
 #   install-deps.sh          build and run: compiler, CMake, Qt 6, CLI11, and
 #                            dvdauthor + ffmpeg for the demo folder
 #   install-deps.sh --tests  also the test tools: GoogleTest, libdvdread and
-#                            libdvdnav (independent readers), Xvfb
+#                            libdvdnav (independent readers), Xvfb, and
+#                            clang with its libFuzzer runtime for the fuzz run
 #   install-deps.sh --bench  also what scripts/bench.sh measures with: Google
 #                            Benchmark, strace, GNU time
 set -e
 PKGS="cmake g++ make pkg-config qt6-base-dev libgl-dev libcli11-dev fonts-liberation dvdauthor ffmpeg"
 if [ "$1" = "--tests" ]; then
-  PKGS="$PKGS libgtest-dev libgmock-dev libdvdread-dev libdvdnav-dev xvfb xauth"
+  PKGS="$PKGS libgtest-dev libgmock-dev libdvdread-dev libdvdnav-dev xvfb xauth clang libclang-rt-14-dev"
 fi
 if [ "$1" = "--bench" ]; then
   PKGS="$PKGS libbenchmark-dev strace time"

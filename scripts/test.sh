@@ -4,7 +4,8 @@
 # UndefinedBehaviorSanitizer. The suite holds unit tests, end-to-end runs on
 # DVD folders authored by dvdauthor and checked by libdvdread, libdvdnav and
 # ffmpeg, failures injected at every file operation of a run, the replay of
-# the saved fuzz inputs, and the window on Qt's offscreen platform.
+# the saved fuzz inputs, and the window on Qt's offscreen platform. Then the
+# IFO fuzz target runs for a minute over the saved corpus (scripts/fuzz.sh).
 set -e
 cd "$(dirname "$0")/.."
 sh scripts/install-deps.sh --tests
@@ -18,3 +19,5 @@ cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DKESTRUNE_SANITIZE=ON
 cmake --build build-sanitize -j"$jobs"
 (cd build-sanitize && UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --output-on-failure -j"$jobs" --timeout 900)
+
+bash scripts/fuzz.sh 60
