@@ -15,12 +15,13 @@
 
 #include "big_endian.h"
 #include "dvd_files.h"
+#include "file_layer.h"
+#include "ifo_image.h"
 
 namespace kestrune::bench {
 
 namespace {
 
-constexpr std::int64_t kSector = 2048;
 // VTSI_MAT 0x0C: last sector of the title set (IFO, VOBs and BUP).
 constexpr std::size_t kVtsLastSector = 0x0C;
 // VMGI_MAT 0xC4: start sector of TT_SRPT, whose 12-byte title entries from +8
@@ -87,17 +88,6 @@ std::vector<std::uint8_t> ReadFile(const std::string& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  if (!out) Fail("cannot write", path);
-}
-
-std::int64_t FileSize(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 ? static_cast<std::int64_t>(st.st_size) : -1;
-}
-
 void SetFileSize(const std::string& path, std::int64_t size) {
   const Fd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644));
   if (fd.fd < 0 || ::ftruncate(fd.fd, size) != 0) Fail("cannot size", path);
@@ -111,7 +101,7 @@ void AddToSectorField(const std::string& ifoWithoutExtension, std::size_t offset
     if (bytes.size() < offset + 4) throw std::runtime_error(path + " is too short");
     const auto value = GetBigEndian<std::uint32_t>(bytes.data() + offset);
     PutBigEndian<std::uint32_t>(bytes.data() + offset, static_cast<std::uint32_t>(value + sectors));
-    WriteFile(path, bytes);
+    WriteFileReplacing(path, bytes);
   }
 }
 
@@ -121,7 +111,7 @@ void ShiftTitleStarts(const std::string& videoTs, const std::vector<std::int64_t
     const std::string path = videoTs + name;
     std::vector<std::uint8_t> bytes = ReadFile(path);
     if (bytes.size() < kTtSrptPointer + 4) throw std::runtime_error(path + " is too short");
-    const std::size_t table = GetBigEndian<std::uint32_t>(bytes.data() + kTtSrptPointer) * std::size_t{kSector};
+    const std::size_t table = GetBigEndian<std::uint32_t>(bytes.data() + kTtSrptPointer) * std::size_t{kSectorSize};
     if (table == 0 || bytes.size() < table + kTtSrptEntries) throw std::runtime_error(path + ": no TT_SRPT");
     const std::size_t titles = GetBigEndian<std::uint16_t>(bytes.data() + table);
     for (std::size_t j = 0; j < titles; ++j) {
@@ -132,7 +122,7 @@ void ShiftTitleStarts(const std::string& videoTs, const std::vector<std::int64_t
       const auto start = GetBigEndian<std::uint32_t>(bytes.data() + entry + 8);
       PutBigEndian<std::uint32_t>(bytes.data() + entry + 8, static_cast<std::uint32_t>(start + addedBefore[set]));
     }
-    WriteFile(path, bytes);
+    WriteFileReplacing(path, bytes);
   }
 }
 
@@ -154,16 +144,16 @@ void RemoveFolder(const std::string& dir) {
 
 int GrowTitleVideo(const std::string& folder, std::int64_t bytesPerSet) {
   const std::string videoTs = WithTrailingDelimiter(folder);
-  const std::int64_t target = (bytesPerSet + kSector - 1) / kSector * kSector;
+  const std::int64_t target = (bytesPerSet + kSectorSize - 1) / kSectorSize * kSectorSize;
   // addedBefore[n]: sectors added to the title sets before title set n.
   std::vector<std::int64_t> addedBefore(101, 0);
   int grown = 0;
   for (int n = 1; n <= 99; ++n) {
     const std::string base = videoTs + VtsPrefix(n);
     addedBefore[static_cast<std::size_t>(n) + 1] = addedBefore[static_cast<std::size_t>(n)];
-    if (FileSize(base + "0.IFO") < 0) continue;
-    const std::int64_t authored = FileSize(base + "1.VOB");
-    if (authored <= 0 || authored % kSector != 0 || FileSize(base + "2.VOB") >= 0)
+    if (GetFileSize64(base + "0.IFO") < 0) continue;
+    const std::int64_t authored = GetFileSize64(base + "1.VOB");
+    if (authored <= 0 || authored % kSectorSize != 0 || GetFileSize64(base + "2.VOB") >= 0)
       throw std::runtime_error(base + "1.VOB must hold the whole title video of its set");
     if (authored >= target) continue;
     std::int64_t left = target;
@@ -173,7 +163,7 @@ int GrowTitleVideo(const std::string& folder, std::int64_t bytesPerSet) {
       SetFileSize(base + std::to_string(k) + ".VOB", size);
       left -= size;
     }
-    const std::int64_t added = (target - authored) / kSector;
+    const std::int64_t added = (target - authored) / kSectorSize;
     AddToSectorField(base + "0", kVtsLastSector, added);
     addedBefore[static_cast<std::size_t>(n) + 1] += added;
     ++grown;
