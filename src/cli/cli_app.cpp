@@ -42,6 +42,10 @@ bool FolderMissing(const std::string& dir, std::ostream& err) {
 int ReportPassedOver(const BackupResult& result, std::ostream& err) {
   if (result.folderBusy) return Fail(StatusMessage(kStatusFolderBusy), err);
   for (const std::string& entry : result.passedOver) err << "Passed over " << entry << '\n';
+  if (!result.flushError.empty()) {
+    err << result.flushError << '\n';
+    return kExitFileError;
+  }
   return result.passedOver.empty() ? kExitOk : kExitFailed;
 }
 

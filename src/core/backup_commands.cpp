@@ -17,7 +17,7 @@ bool IsBackupName(const std::string& name) { return name.size() > 1 && name.back
 // been tried. Entries are read afresh after each pass, and an entry that could
 // not be handled is not tried again, so the loop always ends.
 template <typename Handle>
-BackupResult ForEachBackup(const std::string& folderText, Handle handle) {
+BackupResult ForEachBackup(const std::string& folderText, Handle handle, bool removeTemporaryFiles) {
   BackupResult result;
   const std::string d = WithTrailingDelimiter(folderText);
   if (!FolderExists(d)) return result;
@@ -25,6 +25,12 @@ BackupResult ForEachBackup(const std::string& folderText, Handle handle) {
   if (!lock.Held()) {
     result.folderBusy = true;
     return result;
+  }
+  bool changed = false;
+  if (removeTemporaryFiles) {
+    // No run holds the folder (the lock says so): such a file is a crash's leftover.
+    for (const std::string& name : ListFolder(d).value_or(std::vector<std::string>{}))
+      if (IsTemporaryName(name) && FileExists(d + name)) changed |= DeleteFile(d + name);
   }
   std::set<std::string> tried;
   for (;;) {
@@ -42,6 +48,15 @@ BackupResult ForEachBackup(const std::string& folderText, Handle handle) {
     }
     if (!any) break;
   }
+  // Renames and deletions only: one flush of the folder puts them all on the
+  // disk (a restored name could still hold a passed-over file's deletion).
+  if (changed || !tried.empty()) {
+    try {
+      FlushFolder(d);
+    } catch (const FileError& e) {
+      result.flushError = e.what();
+    }
+  }
   return result;
 }
 
@@ -57,7 +72,7 @@ BackupResult RestoreBackups(const std::string& folderText) {
       return std::string("cannot rename it to ") + original + ": " +
              (FolderExists(d + original) ? "a folder has that name" : std::strerror(errno));
     return {};
-  });
+  }, true);
 }
 
 BackupResult DeleteBackups(const std::string& folderText) {
@@ -65,7 +80,7 @@ BackupResult DeleteBackups(const std::string& folderText) {
     if (FolderExists(d + backup)) return "it is a folder";
     if (!DeleteFile(d + backup)) return std::string("cannot delete it: ") + std::strerror(errno);
     return {};
-  });
+  }, false);
 }
 
 }  // namespace kestrune

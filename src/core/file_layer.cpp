@@ -44,12 +44,7 @@ std::string BaseName(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// A temporary name in the target's folder. It starts with a dot and does not
-// end in "~", so neither the folder scan nor the backup commands take it for
-// a DVD file or a backup if a crash leaves it behind.
-std::string TempNameFor(const std::string& path) {
-  return DirName(path) + "." + BaseName(path) + ".kestrune-part";
-}
+constexpr char kTemporarySuffix[] = ".kestrune-part";
 
 bool WriteAll(int fd, const std::uint8_t* data, std::size_t length) {
   while (length > 0) {
@@ -76,7 +71,50 @@ bool MayChange() {
   return false;
 }
 
+bool gJournaling = false;
+std::vector<crash_journal::Entry> gJournal;
+long gFlushes = 0;
+long gLeaveOutFlush = 0;
+
+void Journal(crash_journal::Entry::Kind kind, const std::string& path, const std::string& to = {},
+             const std::uint8_t* data = nullptr, std::size_t length = 0) {
+  if (!gJournaling) return;
+  gJournal.push_back({kind, path, to, std::vector<std::uint8_t>(data, data + length)});
+}
+
+// fsync of a file or folder descriptor, counted, journaled and open to fault
+// injection like every other change. `path` names it in the journal.
+bool Flush(int fd, crash_journal::Entry::Kind kind, const std::string& path) {
+  if (gJournaling && ++gFlushes == gLeaveOutFlush) return true;
+  if (!MayChange()) return false;
+  while (::fsync(fd) != 0) {
+    if (errno == EINTR) continue;
+    // A file system that cannot flush a folder (EINVAL) keeps its entries
+    // with the files' own flushes; there is nothing more to ask of it.
+    if (kind == crash_journal::Entry::Kind::kFlushFolder && errno == EINVAL) break;
+    return false;
+  }
+  Journal(kind, path);
+  return true;
+}
+
 }  // namespace
+
+namespace crash_journal {
+void Start() {
+  gJournaling = true;
+  gJournal.clear();
+  gFlushes = 0;
+  gLeaveOutFlush = 0;
+}
+std::vector<Entry> Stop() {
+  gJournaling = false;
+  gLeaveOutFlush = 0;
+  return std::move(gJournal);
+}
+void LeaveOutFlush(long n) { gLeaveOutFlush = n; }
+long FlushesSoFar() { return gFlushes; }
+}  // namespace crash_journal
 
 namespace fault_injection {
 void FailOperation(long failAt, std::errc error) {
@@ -166,56 +204,84 @@ bool ReadWholeFile(const std::string& path, std::int64_t maxBytes, std::vector<s
   return true;
 }
 
-void WriteFileReplacing(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  const std::string temp = TempNameFor(path);
-  Fd fd(MayChange() ? ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644) : -1);
-  if (fd.fd < 0) throw FileError(path, "create", LastError());
-  if (!MayChange() || !WriteAll(fd.fd, bytes.data(), bytes.size())) {
-    const auto code = LastError();
-    ::unlink(temp.c_str());
-    throw FileError(path, "write", code);
-  }
-  const int closed = ::close(fd.fd);
-  fd.fd = -1;
-  if (closed != 0) {
-    const auto code = LastError();
-    ::unlink(temp.c_str());
-    throw FileError(path, "write", code);
-  }
-  if (!MayChange() || ::rename(temp.c_str(), path.c_str()) != 0) {
-    const auto code = LastError();
-    ::unlink(temp.c_str());
-    throw FileError(path, "replace", code);
-  }
+std::string TemporaryNameFor(const std::string& path) {
+  // It starts with a dot and does not end in "~", so neither the folder scan
+  // nor the backup commands take it for a DVD file or a backup.
+  return DirName(path) + "." + BaseName(path) + kTemporarySuffix;
 }
 
-void CopyFileReplacing(const std::string& from, const std::string& to) {
+bool IsTemporaryName(const std::string& name) {
+  const std::size_t suffix = sizeof(kTemporarySuffix) - 1;
+  return name.size() > suffix + 1 && name[0] == '.' && name.compare(name.size() - suffix, suffix, kTemporarySuffix) == 0;
+}
+
+void WriteFileReplacing(const std::string& path, const std::vector<std::uint8_t>& bytes, DataFlush flush) {
+  const std::string temp = TemporaryNameFor(path);
+  Fd fd(MayChange() ? ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644) : -1);
+  if (fd.fd < 0) throw FileError(path, "create", LastError());
+  auto fail = [&](const char* action) {
+    const auto code = LastError();
+    ::unlink(temp.c_str());
+    throw FileError(path, action, code);
+  };
+  if (!MayChange() || !WriteAll(fd.fd, bytes.data(), bytes.size())) fail("write");
+  Journal(crash_journal::Entry::Kind::kCreate, temp, {}, bytes.data(), bytes.size());
+  if (flush == DataFlush::kBeforeRename && !Flush(fd.fd, crash_journal::Entry::Kind::kFlushFile, temp)) fail("flush");
+  const int closed = ::close(fd.fd);
+  fd.fd = -1;
+  if (closed != 0) fail("write");
+  if (!MayChange() || ::rename(temp.c_str(), path.c_str()) != 0) fail("replace");
+  Journal(crash_journal::Entry::Kind::kRename, temp, path);
+}
+
+void CopyFileReplacing(const std::string& from, const std::string& to, DataFlush flush) {
   std::vector<std::uint8_t> bytes;
   bool tooBig = false;
   std::error_code error;
   if (!ReadWholeFile(from, INT64_MAX, bytes, tooBig, error)) throw FileError(from, "read", error);
-  WriteFileReplacing(to, bytes);
+  WriteFileReplacing(to, bytes, flush);
+}
+
+void FlushFile(const std::string& path) {
+  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+  if (fd.fd < 0 || !Flush(fd.fd, crash_journal::Entry::Kind::kFlushFile, path))
+    throw FileError(path, "flush", LastError());
+}
+
+void FlushFolder(const std::string& dir) {
+  const std::string name = dir.empty() ? "." : dir;
+  Fd fd(::open(name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (fd.fd < 0 || !Flush(fd.fd, crash_journal::Entry::Kind::kFlushFolder, dir))
+    throw FileError(dir, "flush", LastError());
 }
 
 bool RenameNoReplace(const std::string& from, const std::string& to) {
   if (!MayChange()) return false;
 #if defined(__linux__) && defined(SYS_renameat2)
-  if (::syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+  if (::syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) {
+    Journal(crash_journal::Entry::Kind::kRename, from, to);
     return true;
+  }
   if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return false;
 #endif
   // The file system cannot rename without replacing: a hard link to the new
   // name fails if that name exists, and only then is the old name removed.
   if (::link(from.c_str(), to.c_str()) == 0) {
     ::unlink(from.c_str());
+    Journal(crash_journal::Entry::Kind::kRename, from, to);
     return true;
   }
   if (errno == EEXIST) return false;
   // No hard links here either (or a folder): check first, then rename. This
   // leaves a small window, acceptable where nothing better exists.
   struct stat st {};
-  if (::lstat(to.c_str(), &st) == 0) return false;
-  return ::rename(from.c_str(), to.c_str()) == 0;
+  if (::lstat(to.c_str(), &st) == 0) {
+    errno = EEXIST;
+    return false;
+  }
+  if (::rename(from.c_str(), to.c_str()) != 0) return false;
+  Journal(crash_journal::Entry::Kind::kRename, from, to);
+  return true;
 }
 
 bool DeleteFile(const std::string& path) {
@@ -225,7 +291,9 @@ bool DeleteFile(const std::string& path) {
     errno = EISDIR;
     return false;
   }
-  return MayChange() && ::unlink(path.c_str()) == 0;
+  if (!MayChange() || ::unlink(path.c_str()) != 0) return false;
+  Journal(crash_journal::Entry::Kind::kDelete, path);
+  return true;
 }
 
 std::optional<std::int64_t> ReadableFileSize(const std::string& path) {

@@ -1,5 +1,32 @@
 // The few file operations the engine, the folder scan and the backup commands
 // need, on POSIX. Names are used exactly as given: DVD file names are upper case.
+//
+// Durability. A file is written to a temporary name in its folder and renamed
+// over its target, so a name holds either its old or its complete new bytes,
+// provided the new bytes were flushed (FlushFile, or DataFlush::kNow) before
+// the rename. A rename or deletion is on the disk only once its folder has been
+// flushed (FlushFolder). A blanking run orders its flushes like this:
+//   1. A backup made by copying (VIDEO_TS.IFO~, VIDEO_TS.BUP~) has its data
+//      flushed before it is renamed to its backup name.
+//   2. Before the first file is replaced or deleted after backups were made
+//      (copied or renamed), the folder is flushed once: the backup names are
+//      on the disk before the names they keep change. One flush covers all
+//      the backup renames of a title set, and the video manager's backups go
+//      with the first title set's (or the video manager menu's) own.
+//   3. With backups on, a replaced file's old bytes are safe in its backup, so
+//      the new bytes need no flush before the rename: they are flushed once,
+//      when the run ends (a file written several times, as VIDEO_TS.IFO is
+//      after every title set, is flushed once, as it stands last).
+//      Without backups the replaced file is the only copy of its old bytes:
+//      every new file has its data flushed before the rename.
+//   4. When the run ends, after the flushes of step 3, the folder is flushed
+//      once, which puts every rename and deletion of the run on the disk. Only
+//      then does the run report success.
+// So a crash at any moment leaves, with backups on, a folder whose backups
+// give back the original (restore), and without backups a folder whose every
+// DVD file holds its old or its complete new bytes. Restoring and deleting
+// backups only rename and delete: they flush the folder once, before they
+// return. A flush that fails is a write error like any other (FileError).
 #pragma once
 
 #include <cstdint>
@@ -41,12 +68,33 @@ class FolderLock {
 };
 
 // Fault injection for tests: every operation that changes a file (create,
-// write, rename, delete) is counted, and the one numbered `failAt` (from 1)
-// fails with `error` as if the disk had failed there. 0 turns it off.
+// write, flush, rename, delete) is counted, and the one numbered `failAt`
+// (from 1) fails with `error` as if the disk had failed there. 0 turns it off.
 namespace fault_injection {
 void FailOperation(long failAt, std::errc error = std::errc::no_space_on_device);
 long OperationsSoFar();
 }  // namespace fault_injection
+
+// A journal of what reaches the disk, for tests that build every folder a
+// crash could leave behind: files created with their bytes, data flushes,
+// renames, deletions and folder flushes, in the order they are made.
+namespace crash_journal {
+struct Entry {
+  enum class Kind { kCreate, kFlushFile, kRename, kDelete, kFlushFolder };
+  Kind kind;
+  std::string path;                 // the file, the rename's source, or the folder
+  std::string to;                   // the rename's target
+  std::vector<std::uint8_t> bytes;  // what a created file holds
+};
+// Starts a new journal (and stops leaving any flush out).
+void Start();
+// Ends journaling and hands over what was recorded.
+std::vector<Entry> Stop();
+// Leaves out the flush numbered `n` (from 1, file and folder flushes counted
+// together since Start): it is neither made nor journaled. 0 leaves none out.
+void LeaveOutFlush(long n);
+long FlushesSoFar();
+}  // namespace crash_journal
 
 // An existing entry that is not a folder (a link counts by what it points to).
 bool FileExists(const std::string& path);
@@ -61,13 +109,30 @@ bool CanOpenForReading(const std::string& path);
 bool ReadWholeFile(const std::string& path, std::int64_t maxBytes, std::vector<std::uint8_t>& bytes,
                    bool& tooBig, std::error_code& error);
 
+// Whether new bytes are flushed to the disk before they take a file's name.
+enum class DataFlush {
+  kBeforeRename,  // the name holds its old or its complete new bytes, whatever happens
+  kLater,         // the caller flushes the file (FlushFile) before it reports success
+};
+
 // Replaces `path` with `bytes`: written to a temporary name in the same folder,
 // then renamed over the target, so the target is either the old or the complete
 // new file. A symbolic link at `path` is replaced, never written through.
 // Throws FileError.
-void WriteFileReplacing(const std::string& path, const std::vector<std::uint8_t>& bytes);
+void WriteFileReplacing(const std::string& path, const std::vector<std::uint8_t>& bytes,
+                        DataFlush flush = DataFlush::kBeforeRename);
 // Copies `from` over `to` the same way. Throws FileError.
-void CopyFileReplacing(const std::string& from, const std::string& to);
+void CopyFileReplacing(const std::string& from, const std::string& to,
+                       DataFlush flush = DataFlush::kBeforeRename);
+// Puts the data of the file `path` on the disk. Throws FileError.
+void FlushFile(const std::string& path);
+// Puts the entries of the folder `dir` (renames, new and deleted names) on the
+// disk. Throws FileError.
+void FlushFolder(const std::string& dir);
+// The temporary name WriteFileReplacing writes `path` under: ".NAME.kestrune-part"
+// in the same folder. Only a crash leaves one behind.
+std::string TemporaryNameFor(const std::string& path);
+bool IsTemporaryName(const std::string& name);
 // Renames `from` to `to` only if no entry named `to` exists. False on
 // failure, with the reason in errno (EEXIST when `to` is taken).
 bool RenameNoReplace(const std::string& from, const std::string& to);

@@ -3,7 +3,7 @@
 #include "title_set.h"
 
 #include <algorithm>
-#include <cerrno>
+#include <memory>
 
 #include "dvd_files.h"
 #include "file_layer.h"
@@ -23,20 +23,13 @@ constexpr std::int64_t kAtrMenuSubpLast = 99;     // mirrors VTSI_MAT 0x15B
 constexpr std::int64_t kAtrTitleAudioFirst = 267; // mirrors VTSI_MAT 0x203
 constexpr std::int64_t kAtrTitleSubpLast = 541;   // mirrors VTSI_MAT 0x315
 
-// Moves a file to its backup name. A backup name that is taken holds the
-// oldest original already, and a missing file has nothing to keep; any other
-// failure would let the run overwrite the only copy, so it ends the run.
-void BackupByRename(const std::string& path) {
-  if (RenameNoReplace(path, path + "~") || errno == EEXIST || errno == ENOENT) return;
-  throw FileError(path, "back up", std::error_code(errno, std::generic_category()));
-}
-
 }  // namespace
 
 TTitleSet::TTitleSet(const std::string& dir) {
   FDvdDir = WithTrailingDelimiter(dir);
   FStatus = kStatusCantInit;
   FBuffer.reset();
+  FOwnFolder = DiskFolder(FDvdDir, false);
   if (FolderExists(FDvdDir)) {
     FVmgIfoPath = FDvdDir + "VIDEO_TS.IFO";
     FVmgBupPath = FDvdDir + "VIDEO_TS.BUP";
@@ -60,24 +53,58 @@ bool TTitleSet::ListHas(const std::vector<std::string>& list, int n) const {
   return std::find(list.begin(), list.end(), std::to_string(n)) != list.end();
 }
 
-TStatus TTitleSet::Process() {
+std::unique_ptr<FolderLock> TTitleSet::LockForRun() {
   // 1. Nothing chosen: no file is touched.
   if (FVideoList.empty() && FMenuList.empty() && !FBlankVmgMenu) {
     FStatus = kStatusNothingToDo;
-    return FStatus;
+    return nullptr;
   }
-
-  // One run at a time per folder; the lock is released when Process returns.
-  const FolderLock lock(FDvdDir);
-  if (!lock.Held()) {
+  // One run at a time per folder.
+  auto lock = std::make_unique<FolderLock>(FDvdDir);
+  if (!lock->Held()) {
     Refuse(kStatusFolderBusy, FDvdDir);
-    return FStatus;
+    return nullptr;
   }
+  return lock;
+}
 
-  // Before anything changes: VIDEO_TS.IFO is rewritten after every title set,
-  // so it must load and hold every field those corrections follow. A damaged
-  // or missing one would otherwise be found only after a title set was
-  // already written, leaving start sectors that no longer match the disc.
+TStatus TTitleSet::Process() {
+  const auto lock = LockForRun();
+  if (!lock) return FStatus;
+
+  // The whole run in memory first: a check that refuses a later title set,
+  // or the video manager after the shifts of the earlier ones, refuses the
+  // run before any file changes.
+  PlannedFolder plan;
+  RunSteps(plan);
+  if (FStatus != kStatusOk) return FStatus;
+
+  DiskFolder disk(FDvdDir, FBackup);
+  RunSteps(disk);
+  // What the run did is on the disk before it reports (the order of the
+  // flushes is file_layer.h's).
+  disk.Finish();
+  return FStatus;
+}
+
+TStatus TTitleSet::ProcessPlanned(PlannedFolder& plan) {
+  const auto lock = LockForRun();
+  if (lock) RunSteps(plan);
+  return FStatus;
+}
+
+void TTitleSet::RunSteps(RunFolder& folder) {
+  // Every read and change of the steps goes to `folder` until they end.
+  struct UseFolder {
+    TTitleSet& ts;
+    UseFolder(TTitleSet& t, RunFolder& f) : ts(t) { ts.FFolder = &f; }
+    ~UseFolder() { ts.FFolder = nullptr; }
+  } use(*this, folder);
+  FStatus = kStatusOk;
+  FStatusDetail.clear();
+
+  // VIDEO_TS.IFO is rewritten after every title set, so it must load and hold
+  // every field those corrections follow.
   LoadIfo(0);
   for (int n = 1; n <= 99 && FStatus == kStatusOk; ++n) {
     if (ListHas(FVideoList, n) || ListHas(FMenuList, n)) CheckVmgFor(static_cast<std::uint8_t>(n));
@@ -91,7 +118,7 @@ TStatus TTitleSet::Process() {
   }
   FreeBuffer();
   if (FStatus == kStatusOk && FUseReplacementVob) CheckReplacementVob();
-  if (FStatus != kStatusOk) return FStatus;
+  if (FStatus != kStatusOk) return;
 
   // 2. Backups of the video manager's IFO and BUP, made only once: the oldest
   // backup is the original, and a later run must not replace it with a file
@@ -107,7 +134,6 @@ TStatus TTitleSet::Process() {
       LoadIfo(0);
       if (FStatus == kStatusOk && FVmgmVobsSector <= 0)
         Refuse(kStatusNoMenuVobSet, "VIDEO_TS.IFO describes no menu video (VMGM_VOBS) to blank.");
-      if (FStatus == kStatusOk) TrialVmgRewrite();
       if (FStatus == kStatusOk) {
         if (FBackup) BackupByRename(FVmgVobPath);
         RewriteVmgIfo();
@@ -129,8 +155,6 @@ TStatus TTitleSet::Process() {
         Refuse(kStatusNoMenuVobSet, FVtsPrefix + "0.IFO describes no menu video (VTSM_VOBS) to blank.");
         break;
       }
-      TrialVtsRewrite();
-      if (FStatus != kStatusOk) break;
       BackupVideoFiles();
       if (FStatus != kStatusOk) break;
       RewriteVtsIfo();
@@ -141,13 +165,11 @@ TStatus TTitleSet::Process() {
       FreeBuffer();
     }
   } catch (const InvalidIfo& e) {
-    // The trial rewrites catch damaged tables before any file changes; this
-    // only guards against a check that missed something.
-    Refuse(kStatusIfoInvalid, e.what());
+    // A damaged table is found here in the plan, before any file changes.
+    Refuse(kStatusIfoInvalid, (FVtsNumber == 0 ? FVmgIfoPath : FVtsIfoPath) + ": " + e.what());
   }
   // 7.
   FreeBuffer();
-  return FStatus;
 }
 
 void TTitleSet::BackupVmgIfoAndBup() {
@@ -155,9 +177,20 @@ void TTitleSet::BackupVmgIfoAndBup() {
   // original would be lost: a copy that fails ends the run before any change.
   // A BUP that is missing has nothing to keep.
   for (const std::string& path : {FVmgIfoPath, FVmgBupPath}) {
-    if (EntrySize(path + "~") || (path == FVmgBupPath && !FileExists(path))) continue;
-    CopyFileReplacing(path, path + "~");
+    if (Folder().EntrySize(path + "~") || (path == FVmgBupPath && !Folder().FileExists(path))) continue;
+    Folder().CopyToBackup(path);
   }
+}
+
+void TTitleSet::BackupByRename(const std::string& path) {
+  // A backup name that is taken holds the oldest original already, and a
+  // missing file has nothing to keep; any other failure would let the run
+  // overwrite the only copy, so it ends the run.
+  std::error_code why;
+  if (Folder().MoveToBackup(path, why) || why == std::errc::file_exists ||
+      why == std::errc::no_such_file_or_directory)
+    return;
+  throw FileError(path, "back up", why);
 }
 
 void TTitleSet::BackupVideoFiles() {

@@ -11,14 +11,19 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "disk_folder.h"
 #include "ifo_image.h"
+#include "planned_folder.h"
 #include "status.h"
 
 namespace kestrune {
+
+class FolderLock;
 
 class TTitleSet {
  public:
@@ -26,11 +31,17 @@ class TTitleSet {
   // to 0 when it exists, -100 otherwise. Nothing on disk is touched.
   explicit TTitleSet(const std::string& dir);
   ~TTitleSet();
-  TTitleSet(const TTitleSet&) = default;  // a trial copy checks a rewrite before a file changes
+  TTitleSet(const TTitleSet&) = default;
   TTitleSet& operator=(const TTitleSet&) = delete;
 
-  // The whole run; the result is left in FStatus.
+  // The whole run; the result is left in FStatus. Every step is first made
+  // against a plan of the folder in memory: a run that is refused is refused
+  // before its first change. When it returns 0, everything it wrote, renamed
+  // or deleted is on the disk.
   TStatus Process();
+  // The same run made against `plan` only: every check, every rewrite and the
+  // changes it would make, with the folder on disk left as it is.
+  TStatus ProcessPlanned(PlannedFolder& plan);
 
   // --- steps of the run, in the order Process calls them --------------------
   void BackupVideoFiles();
@@ -148,18 +159,28 @@ class TTitleSet {
   void CheckVtsLayout();
   // The video manager's title search and attribute tables for title set n.
   void CheckVmgFor(std::uint8_t vtsNumber);
-  // Runs a rewrite and the write-out's range checks on a copy of this object,
-  // so a damaged IFO is refused before any file of its set changes.
-  void TrialVtsRewrite();
-  void TrialVmgRewrite();
   // The IFO file as the write-out lays it down: the MAT, then each table at
   // its start sector, padded to whole sectors. Throws InvalidIfo when a table
   // lies outside the image or overlaps the one before it.
   std::vector<std::uint8_t> BuildIfoFile() const;
+  // The folder's lock for a run, or nothing when the run is refused at once
+  // (nothing chosen, or the folder held by another run).
+  std::unique_ptr<FolderLock> LockForRun();
+  // The steps of a run against `folder`, from the checks to the last title set.
+  void RunSteps(RunFolder& folder);
   void CheckReplacementVob();
+  void BackupByRename(const std::string& path);
   void BackupVmgIfoAndBup();
   void WriteBlankVob(const std::string& target, bool pal, bool wide);
   bool ListHas(const std::vector<std::string>& list, int n) const;
+
+  // The files the steps read and change: the folder on disk, or while a run
+  // makes its steps, the run's own (FFolder).
+  RunFolder& Folder() { return FFolder ? *FFolder : FOwnFolder; }
+  DiskFolder FOwnFolder{std::string(), false};
+  RunFolder* FFolder = nullptr;
+  // The replacement VOB as checked, written to every blanked set.
+  std::vector<std::uint8_t> FReplacementVob;
 };
 
 }  // namespace kestrune

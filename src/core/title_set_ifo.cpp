@@ -188,7 +188,7 @@ void TTitleSet::LoadIfo(std::uint8_t n) {
     path = FVtsIfoPath;
   }
   FreeBuffer();
-  if (!FileExists(path)) {
+  if (!Folder().FileExists(path)) {
     Refuse(kStatusIfoNotFound, path);
     return;
   }
@@ -197,7 +197,7 @@ void TTitleSet::LoadIfo(std::uint8_t n) {
   bool tooBig = false;
   std::error_code error;
   try {
-    if (!ReadWholeFile(path, kMaxIfoSectors * kSectorSize, bytes, tooBig, error)) {
+    if (!Folder().ReadWholeFile(path, kMaxIfoSectors * kSectorSize, bytes, tooBig, error)) {
       Refuse(kStatusIfoUnreadable, path + ": " + error.message());
       return;
     }
@@ -304,30 +304,10 @@ void TTitleSet::WriteIfoAndBup() {
   std::vector<std::uint8_t> file = BuildIfoFile();
   const std::string& ifo = FVtsNumber == 0 ? FVmgIfoPath : FVtsIfoPath;
   const std::string& bup = FVtsNumber == 0 ? FVmgBupPath : FVtsBupPath;
-  WriteFileReplacing(ifo, file);
+  Folder().Replace(ifo, file);
   // The BUP is the player's fallback when the IFO cannot be read: a stale one
   // would describe video that is gone, so a failed copy ends the run too.
-  WriteFileReplacing(bup, file);
-}
-
-void TTitleSet::TrialVtsRewrite() {
-  try {
-    TTitleSet trial(*this);
-    trial.RewriteVtsIfo();
-    trial.BuildIfoFile();
-  } catch (const InvalidIfo& e) {
-    Refuse(kStatusIfoInvalid, FVtsIfoPath + ": " + e.what());
-  }
-}
-
-void TTitleSet::TrialVmgRewrite() {
-  try {
-    TTitleSet trial(*this);
-    trial.RewriteVmgIfo();
-    trial.BuildIfoFile();
-  } catch (const InvalidIfo& e) {
-    Refuse(kStatusIfoInvalid, FVmgIfoPath + ": " + e.what());
-  }
+  Folder().Replace(bup, file);
 }
 
 }  // namespace kestrune

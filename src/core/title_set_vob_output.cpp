@@ -10,13 +10,13 @@ namespace kestrune {
 void TTitleSet::CheckReplacementVob() {
   // Every rewritten IFO describes a five-sector VOB with one VOBU of VOB 1,
   // cell 1; any other file in its place would leave a broken disc.
-  std::vector<std::uint8_t> bytes;
+  std::vector<std::uint8_t>& bytes = FReplacementVob;
   bool tooBig = false;
   std::error_code error;
   std::string reason;
-  if (!FileExists(FReplacementVobPath)) {
+  if (!Folder().FileExists(FReplacementVobPath)) {
     reason = "the file does not exist";
-  } else if (!ReadWholeFile(FReplacementVobPath, kBlankVobSize, bytes, tooBig, error)) {
+  } else if (!Folder().ReadWholeFile(FReplacementVobPath, kBlankVobSize, bytes, tooBig, error)) {
     reason = "it cannot be read: " + error.message();
   } else if (tooBig) {
     reason = "it is longer than " + std::to_string(kBlankVobSize) + " bytes";
@@ -27,10 +27,8 @@ void TTitleSet::CheckReplacementVob() {
 }
 
 void TTitleSet::WriteBlankVob(const std::string& target, bool pal, bool wide) {
-  if (FUseReplacementVob)
-    CopyFileReplacing(FReplacementVobPath, target);
-  else
-    WriteFileReplacing(target, BlankVobImage(BlankVobImageName(pal, wide)));
+  // The replacement VOB goes in as it was checked, read once for every set.
+  Folder().Replace(target, FUseReplacementVob ? FReplacementVob : BlankVobImage(BlankVobImageName(pal, wide)));
 }
 
 void TTitleSet::WriteVts() {
@@ -40,7 +38,7 @@ void TTitleSet::WriteVts() {
     // Without backups the rest of the title VOB set goes: the IFO now
     // describes VTS_nn_1.VOB alone.
     if (!FBackup && FStatus == kStatusOk) {
-      for (int d = 2; d <= 9; ++d) DeleteFile(FVtsBasePath + std::to_string(d) + ".VOB");
+      for (int d = 2; d <= 9; ++d) Folder().Remove(FVtsBasePath + std::to_string(d) + ".VOB");
     }
   }
   WriteIfoAndBup();
