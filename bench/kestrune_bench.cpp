@@ -1,7 +1,8 @@
 // kestrune_bench [Google Benchmark flags] DATA_DIR [WORK_DIR]
 //
 // In-process timings of the folder scan, of a run that blanks every title set
-// (and the video manager menu) with and without backups, and of the restore,
+// (and the video manager menu) with and without backups, each also with every
+// flush left out (what durability costs), and of the restore,
 // on every VIDEO_TS folder directly inside DATA_DIR. scripts/bench.sh makes
 // those folders (99 title sets with large sparse VOBs, and an authored disc)
 // and adds the system call counts, peak memory and a `cp -r` of each folder.
@@ -46,6 +47,9 @@ struct RunKind {
   const char* name;
   bool backup;
   bool vmgMenu;
+  // Every flush left out: the run without what makes it survive a crash, to
+  // measure what that costs.
+  bool withoutFlushes = false;
 };
 
 // Fresh sparse copies of a folder, each under a new name, all deleted when
@@ -87,9 +91,12 @@ void Blank(const std::string& dir, const RunKind& kind, bool timed, benchmark::S
   run.FBlankVmgMenu = kind.vmgMenu && !rows.vmg.empty();
   run.FVideoList = TitleSetsOf(rows.videos);
   run.FMenuList = TitleSetsOf(rows.menus);
+  kestrune::flush_testing::Reset(kind.withoutFlushes ? kestrune::flush_testing::kEveryFlush : 0);
   if (timed) state.ResumeTiming();
   run.Process();
   if (timed) state.PauseTiming();
+  state.counters["flushes"] = static_cast<double>(kestrune::flush_testing::Count());
+  kestrune::flush_testing::Reset();
   if (run.FStatus != kestrune::kStatusOk)
     state.SkipWithError(("run refused: " + std::to_string(run.FStatus) + " " + run.FStatusDetail).c_str());
   state.counters["title_sets"] = static_cast<double>(std::max(run.FVideoList.size(), run.FMenuList.size()));
@@ -217,7 +224,10 @@ int main(int argc, char** argv) {
   copies = &workCopies;
   // Each run needs a copy of its own; a fixed number keeps the copies few.
   constexpr int kRunIterations = 3;
-  const RunKind kinds[] = {{"backups", true, true}, {"no_backups", false, true}};
+  const RunKind kinds[] = {{"backups", true, true},
+                           {"no_backups", false, true},
+                           {"backups_without_flushes", true, true, true},
+                           {"no_backups_without_flushes", false, true, true}};
   for (const std::string& name : folders) {
     const std::string dir = (data / name / "VIDEO_TS").string() + "/";
     benchmark::RegisterBenchmark(("scan/" + name).c_str(), BM_Scan, dir)->Unit(benchmark::kMicrosecond);

@@ -6,6 +6,8 @@
 #       that every set holds TITLE_VIDEO_MIB MiB (default 1536) of title video
 #       in sparse VOB files (VTS_nn_1.VOB of 1 GiB, VTS_nn_2.VOB the rest), with
 #       the IFOs moved to match;
+#   DATA_DIR/typical/VIDEO_TS  a single-layer disc's worth: a video manager
+#       menu and 3 title sets made the same way, each grown to 1400 MiB;
 #   DATA_DIR/authored/VIDEO_TS  the ntsc_two_sets disc of tests/dvd as authored:
 #       a video manager menu and two title sets, with real (not sparse) video.
 # A folder whose stamp matches this script, the fixture script and the size is
@@ -37,10 +39,12 @@ is_complete() {
 WORK=$(mktemp -d "$DATA/.make.XXXXXX")
 trap 'rm -rf "$WORK"' EXIT
 
-# --- ninety_nine_sets: one PAL clip serves every menu and title; dvdauthor
-# writes a VOB set of its own for each title set.
-if ! is_complete ninety_nine_sets; then
-  ffmpeg -nostdin -loglevel error -y \
+# --- ninety_nine_sets, typical: one PAL clip serves every menu and title;
+# dvdauthor writes a VOB set of its own for each title set.
+make_sets() {  # NAME TITLE_SETS MIB
+  local name=$1 sets=$2 mib=$3
+  is_complete "$name" && return 0
+  [ -f "$WORK/clip.mpg" ] || ffmpeg -nostdin -loglevel error -y \
     -f lavfi -i "testsrc=size=720x576:rate=25:duration=0.5" \
     -f lavfi -i "sine=frequency=440:sample_rate=48000:duration=0.5" \
     -target pal-dvd -b:v 1000k -aspect 4:3 \
@@ -51,7 +55,7 @@ if ! is_complete ninety_nine_sets; then
     echo '  <vmgm><menus><video format="pal" aspect="4:3"/>'
     echo '    <pgc entry="title"><vob file="clip.mpg"/><post>jump titleset 1 menu;</post></pgc>'
     echo '  </menus></vmgm>'
-    for _ in $(seq 1 99); do
+    for _ in $(seq 1 "$sets"); do
       echo '  <titleset>'
       echo '    <menus><video format="pal" aspect="4:3"/>'
       echo '      <pgc entry="root"><vob file="clip.mpg"/><post>jump title 1;</post></pgc></menus>'
@@ -60,19 +64,22 @@ if ! is_complete ninety_nine_sets; then
       echo '  </titleset>'
     done
     echo '</dvdauthor>'
-  } >"$WORK/ninety_nine_sets.xml"
-  if ! (cd "$WORK" && VIDEO_FORMAT=PAL dvdauthor -o "$WORK/disc" -x ninety_nine_sets.xml) >"$WORK/dvdauthor.log" 2>&1; then
+  } >"$WORK/$name.xml"
+  rm -rf "$WORK/disc"
+  if ! (cd "$WORK" && VIDEO_FORMAT=PAL dvdauthor -o "$WORK/disc" -x "$name.xml") >"$WORK/dvdauthor.log" 2>&1; then
     cat "$WORK/dvdauthor.log" >&2
     echo "$0: dvdauthor failed" >&2
     exit 1
   fi
   rmdir "$WORK/disc/AUDIO_TS" 2>/dev/null || true
-  "$TOOL" grow "$WORK/disc/VIDEO_TS" "$MIB" >/dev/null
+  "$TOOL" grow "$WORK/disc/VIDEO_TS" "$mib" >/dev/null
   echo "$VERSION" >"$WORK/disc/$STAMP"
-  rm -rf "$DATA/ninety_nine_sets"
-  mv -T "$WORK/disc" "$DATA/ninety_nine_sets"
-  echo "made $DATA/ninety_nine_sets"
-fi
+  rm -rf "${DATA:?}/$name"
+  mv -T "$WORK/disc" "$DATA/$name"
+  echo "made $DATA/$name"
+}
+make_sets ninety_nine_sets 99 "$MIB"
+make_sets typical 3 1400
 
 # --- authored: a disc as dvdauthor leaves it.
 if ! is_complete authored; then

@@ -212,6 +212,11 @@ gb_median() {  # FILE NAME -> "real_time unit cpu_time unit"; NAME without its
   # suffixes ("/iterations:3", "/real_time")
   awk -v n="$2" '$1 ~ /_median$/ { b = $1; sub(/(\/iterations:[0-9]+)?(\/real_time)?_median$/, "", b); if (b == n) { print $2, $3, $4, $5; exit } }' "$1"
 }
+gb_counter() {  # FILE NAME COUNTER -> the counter's median value
+  awk -v n="$2" -v c="$3" '$1 ~ /_median$/ { b = $1; sub(/(\/iterations:[0-9]+)?(\/real_time)?_median$/, "", b); if (b != n) next
+    for (i = 2; i <= NF; i++) if (index($i, c "=") == 1) { v = substr($i, length(c) + 2); m = 1
+      if (v ~ /k$/) { m = 1000; sub(/k$/, "", v) }; printf "%.0f\n", v * m; exit } }' "$1"
+}
 gb_ms() {  # FILE NAME -> real time in ms
   gb_median "$1" "$2" | awk '{ t = $1; if ($2 == "us") t /= 1000; else if ($2 == "ns") t /= 1e6; else if ($2 == "s") t *= 1000; printf "%.3g\n", t }'
 }
@@ -240,6 +245,17 @@ if [ -s "$TMP/gbench-tmpfs.txt" ]; then
 fi
 
 verdict() { if awk "BEGIN { exit !($1) }"; then echo met; else echo "**missed**"; fi; }
+
+# What the flushes cost: a run as it is, and the same with every flush left out.
+durability_row() {  # FOLDER KIND LABEL
+  local with without flushes
+  with=$(gb_ms "$TMP/gbench.txt" "run/$1/$2")
+  without=$(gb_ms "$TMP/gbench.txt" "run/$1/$2_without_flushes")
+  flushes=$(gb_counter "$TMP/gbench.txt" "run/$1/$2" flushes)
+  echo "| $1 | $3 | $with | $without | $(awk -v a="$with" -v b="$without" 'BEGIN { printf "%.3g", a - b }') | $flushes |"
+}
+DUR_TYPICAL=$(gb_ms "$TMP/gbench.txt" run/typical/backups)
+DUR_99=$(gb_ms "$TMP/gbench.txt" run/ninety_nine_sets/backups)
 
 # Per title set: its calls, its file operations, and what it needs.
 per_set_table() {  # FOLDER TRACE BACKUPS
@@ -317,6 +333,8 @@ Written by \`scripts/bench.sh\` on $(date -u '+%Y-%m-%d %H:%M UTC') at revision 
   and one title, then grown to $MIB MiB of title video per set in sparse files
   (VTS_nn_1.VOB of 1 GiB, VTS_nn_2.VOB the rest), with the IFOs moved to match:
   $(folder_facts ninety_nine_sets).
+- \`typical\`: a single-layer disc's worth made the same way: a video manager
+  menu and 3 title sets of 1400 MiB title video each: $(folder_facts typical).
 - \`authored\`: the ntsc_two_sets disc of tests/dvd as dvdauthor writes it (a
   video manager menu, two title sets, real video): $(folder_facts authored).
 
@@ -334,6 +352,8 @@ EOF
   cat <<EOF
 | Scan of the 99-title-set folder under 1 ms | $SCAN_US µs real time, $SCAN_CPU µs processor time | $(verdict "$SCAN_US < 1000") |
 | Run on the 99 title sets with backups under 100 ms | $RUN_MS ms real time, $RUN_CPU_MS ms processor time (without backups $RUN_NB_MS ms$RUN_TMPFS) | $(verdict "$RUN_MS < 100") |
+| A run that survives a crash: typical disc (video manager menu + 3 title sets, backups on) under 30 ms | $DUR_TYPICAL ms, $(gb_counter "$TMP/gbench.txt" run/typical/backups flushes) flushes | $(verdict "$DUR_TYPICAL < 30") |
+| The same on the 99 title sets under 300 ms | $DUR_99 ms, $(gb_counter "$TMP/gbench.txt" run/ninety_nine_sets/backups flushes) flushes | $(verdict "$DUR_99 < 300") |
 | Each title set within twice the file operations it needs | at most $RATIO × with backups, $RATIO_NB × without | $(verdict "$RATIO <= 2 && $RATIO_NB <= 2") |
 | Peak memory of a run under 8 MiB beyond start-up | +$(awk -v k="$PEAK_DELTA" 'BEGIN { printf "%.1f", k / 1024 }') MiB in the process, kestrune-cli +$(awk -v k="$RSS_DELTA" 'BEGIN { printf "%.1f", k / 1024 }') MiB over \`--version\` | $(verdict "$PEAK_DELTA < 8192 && $RSS_DELTA < 8192") |
 | Each IFO read in one piece | at most $(value_of ifo_reads_max "$TMP/io") read per IFO opened ($(value_of ifo_loads "$TMP/io") loads) | $(verdict "$(value_of ifo_reads_max "$TMP/io") == 1") |
@@ -403,6 +423,18 @@ EOF
     echo "| $f | restore | $(calls_of "$f-restore" restore) | $(created_by "$f-restore" restore) | $(breakdown_of "$f-restore" restore) |"
   done
   cat <<EOF
+
+## Durability
+
+What it costs that a run survives a crash at any moment and is on the disk
+when it reports success (the order of the flushes is in src/core/file_layer.h):
+the engine's run as it is, and the same run with every flush left out
+(Google Benchmark, in the process, medians of $REPEAT). A flush is one fsync,
+of a file's data or of the folder's entries.
+
+| Folder | Run | With flushes, ms | Without, ms | Cost, ms | Flushes |
+|---|---|---|---|---|---|
+$(for f in typical ninety_nine_sets authored; do durability_row "$f" backups "with backups"; durability_row "$f" no_backups "without backups"; done)
 
 ## In-process timings (Google Benchmark)
 

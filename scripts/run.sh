@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 sh scripts/install-deps.sh
 cmake -S . -B build -DKESTRUNE_BUILD_TESTS=OFF
 cmake --build build -j"$(nproc)"
-sh scripts/make-demo.sh build
+bash scripts/make-demo.sh build
 DEMO="$PWD/build/demo/VIDEO_TS"
 if [ -x build/src/gui/kestrune ] && { [ -n "$DISPLAY" ] || [ -n "$WAYLAND_DISPLAY" ]; }; then
   exec build/src/gui/kestrune "$DEMO/"

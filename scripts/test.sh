@@ -1,13 +1,32 @@
 #!/bin/sh
-# Installs what the tests need, builds everything and runs the whole suite
-# twice: as built for use, and built with AddressSanitizer and
-# UndefinedBehaviorSanitizer. The suite holds unit tests, end-to-end runs on
-# DVD folders authored by dvdauthor and checked by libdvdread, libdvdnav and
-# ffmpeg, failures injected at every file operation of a run, the replay of
-# the saved fuzz inputs, and the window on Qt's offscreen platform. Then the
-# IFO fuzz target runs for a minute over the saved corpus (scripts/fuzz.sh).
+# Checks every script under the shell that runs it (scripts/check-scripts.sh)
+# and runs the README's main command (scripts/run.sh) as a machine without a
+# display does: it must list the demo disc. Then installs what the tests need,
+# builds everything and runs the whole suite twice: as built for use, and
+# built with AddressSanitizer and UndefinedBehaviorSanitizer. The suite holds
+# unit tests, end-to-end runs on DVD folders authored by dvdauthor and checked
+# by libdvdread, libdvdnav and ffmpeg, failures injected at every file
+# operation of a run, every folder a crash could leave during a run, the
+# replay of the saved fuzz inputs, and the window on Qt's offscreen platform.
+# Then the IFO fuzz target runs for a minute over the saved corpus
+# (scripts/fuzz.sh).
 set -e
 cd "$(dirname "$0")/.."
+sh scripts/check-scripts.sh
+
+# The README's main command, without a display: it lists the demo folder.
+listing=$(env -u DISPLAY -u WAYLAND_DISPLAY sh scripts/run.sh) || {
+  echo "test: sh scripts/run.sh failed" >&2
+  exit 1
+}
+printf '%s\n' "$listing" | tail -n 4
+for row in "VIDEO_TS.VOB  " "VTS_01_\*.VOB  " "VTS_01_0.VOB  "; do
+  printf '%s\n' "$listing" | grep -q "^$row" || {
+    echo "test: sh scripts/run.sh did not list the demo disc ($row)" >&2
+    exit 1
+  }
+done
+
 sh scripts/install-deps.sh --tests
 jobs=$(nproc)
 

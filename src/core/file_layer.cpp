@@ -85,7 +85,8 @@ void Journal(crash_journal::Entry::Kind kind, const std::string& path, const std
 // fsync of a file or folder descriptor, counted, journaled and open to fault
 // injection like every other change. `path` names it in the journal.
 bool Flush(int fd, crash_journal::Entry::Kind kind, const std::string& path) {
-  if (gJournaling && ++gFlushes == gLeaveOutFlush) return true;
+  ++gFlushes;
+  if (gLeaveOutFlush == gFlushes || gLeaveOutFlush == flush_testing::kEveryFlush) return true;
   if (!MayChange()) return false;
   while (::fsync(fd) != 0) {
     if (errno == EINTR) continue;
@@ -104,17 +105,20 @@ namespace crash_journal {
 void Start() {
   gJournaling = true;
   gJournal.clear();
-  gFlushes = 0;
-  gLeaveOutFlush = 0;
 }
 std::vector<Entry> Stop() {
   gJournaling = false;
-  gLeaveOutFlush = 0;
   return std::move(gJournal);
 }
-void LeaveOutFlush(long n) { gLeaveOutFlush = n; }
-long FlushesSoFar() { return gFlushes; }
 }  // namespace crash_journal
+
+namespace flush_testing {
+void Reset(long leaveOut) {
+  gFlushes = 0;
+  gLeaveOutFlush = leaveOut;
+}
+long Count() { return gFlushes; }
+}  // namespace flush_testing
 
 namespace fault_injection {
 void FailOperation(long failAt, std::errc error) {

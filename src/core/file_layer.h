@@ -86,15 +86,21 @@ struct Entry {
   std::string to;                   // the rename's target
   std::vector<std::uint8_t> bytes;  // what a created file holds
 };
-// Starts a new journal (and stops leaving any flush out).
 void Start();
 // Ends journaling and hands over what was recorded.
 std::vector<Entry> Stop();
-// Leaves out the flush numbered `n` (from 1, file and folder flushes counted
-// together since Start): it is neither made nor journaled. 0 leaves none out.
-void LeaveOutFlush(long n);
-long FlushesSoFar();
 }  // namespace crash_journal
+
+// Flushes counted, and one or all of them left out, for tests that show what
+// each flush is for and benchmarks of what they cost. A flush left out is
+// neither made nor journaled.
+namespace flush_testing {
+constexpr long kEveryFlush = -1;
+// Counts from 0 again and leaves out the flush numbered `leaveOut` (from 1,
+// file and folder flushes together), every flush (kEveryFlush), or none (0).
+void Reset(long leaveOut = 0);
+long Count();
+}  // namespace flush_testing
 
 // An existing entry that is not a folder (a link counts by what it points to).
 bool FileExists(const std::string& path);

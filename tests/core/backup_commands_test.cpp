@@ -30,6 +30,19 @@ TEST(RestoreBackups, PutsEveryBackupBackInPlace) {
                                    {"VTS_01_0.IFO", {1}}, {"VTS_01_1.VOB", {4}}, {"VTS_01_2.VOB", {3}}}));
 }
 
+// A crash can leave a run's temporary file; the restore is to give back the
+// folder as it was, so it goes too. Nothing else starting with a dot does.
+TEST(RestoreBackups, RemovesTheTemporaryFilesACrashLeft) {
+  TempFolder f;
+  WriteBytes(f / "VTS_01_0.IFO~", {1});
+  WriteBytes(f / ".VTS_01_0.IFO.kestrune-part", {});
+  WriteBytes(f / ".hidden", {5});
+  const BackupResult result = RestoreBackups(f.Dir());
+  EXPECT_TRUE(result.flushError.empty());
+  EXPECT_EQ(Snapshot(f.Dir()), (std::map<std::string, std::vector<std::uint8_t>>{
+                                   {".hidden", {5}}, {"VTS_01_0.IFO", {1}}}));
+}
+
 TEST(RestoreBackups, PassesOverWhatCannotBeRestoredAndEnds) {
   TempFolder f;
   mkdir((f / "VTS_01_0.VOB").c_str(), 0755);  // the original's name is a folder

@@ -54,7 +54,9 @@ void ExpectEveryFileComplete(const Files& files, const std::string& when) {
     EXPECT_EQ(name.find(".kestrune-part"), std::string::npos) << when << ": " << name;
     const std::string stem = name.back() == '~' ? name.substr(0, name.size() - 1) : name;
     const std::string ext = stem.size() > 4 ? stem.substr(stem.size() - 3) : "";
-    if (ext == "VOB") EXPECT_EQ(bytes.size() % 2048, 0u) << when << ": " << name;
+    if (ext == "VOB") {
+      EXPECT_EQ(bytes.size() % 2048, 0u) << when << ": " << name;
+    }
     if (ext == "IFO" || ext == "BUP") {
       ASSERT_GE(bytes.size(), 0x20u) << when << ": " << name;
       EXPECT_EQ(bytes.size(), (GetBigEndian<std::uint32_t>(&bytes[0x1C]) + 1) * 2048u) << when << ": " << name;
@@ -67,6 +69,7 @@ class RunFailure : public ::testing::Test {
   void TearDown() override { fault_injection::FailOperation(0); }
 };
 
+// Every operation, flushes included, failing with a full disk or an I/O error.
 TEST_F(RunFailure, AtEveryFileOperationIsReportedAndRestorable) {
   const fs::path fixture = dvdcheck::FixtureVideoTs("pal_menu");
   long operations = 0;
@@ -78,23 +81,28 @@ TEST_F(RunFailure, AtEveryFileOperationIsReportedAndRestorable) {
     operations = fault_injection::OperationsSoFar();
   }
   ASSERT_GT(operations, 20);
-  for (long n = 1; n <= operations; ++n) {
-    const std::string when = "failing operation " + std::to_string(n);
-    test::TempFolder work;
-    test::CopyFolder(fixture.string(), work.Dir());
-    const Files original = test::Snapshot(work.Dir());
-    fault_injection::FailOperation(n);
-    const Outcome outcome = BlankEverything(work.Dir());
-    fault_injection::FailOperation(0);
-    ASSERT_FALSE(outcome.error.empty()) << when;
-    EXPECT_EQ(outcome.errorPath.rfind(work.Dir(), 0), 0u) << when << ": " << outcome.errorPath;
-    EXPECT_NE(outcome.error.find(std::error_code(ENOSPC, std::generic_category()).message()), std::string::npos)
-        << when << ": " << outcome.error;
-    ExpectEveryFileComplete(test::Snapshot(work.Dir()), when);
-    const BackupResult restore = RestoreBackups(work.Dir());
-    EXPECT_TRUE(restore.passedOver.empty()) << when;
-    EXPECT_EQ(test::Snapshot(work.Dir()), original) << when;
+  int flushesFailed = 0;
+  for (const std::errc error : {std::errc::no_space_on_device, std::errc::io_error}) {
+    for (long n = 1; n <= operations; ++n) {
+      const std::string when = "failing operation " + std::to_string(n) + " with " + std::make_error_code(error).message();
+      test::TempFolder work;
+      test::CopyFolder(fixture.string(), work.Dir());
+      const Files original = test::Snapshot(work.Dir());
+      fault_injection::FailOperation(n, error);
+      const Outcome outcome = BlankEverything(work.Dir());
+      fault_injection::FailOperation(0);
+      ASSERT_FALSE(outcome.error.empty()) << when;
+      EXPECT_EQ(outcome.errorPath.rfind(work.Dir(), 0), 0u) << when << ": " << outcome.errorPath;
+      EXPECT_NE(outcome.error.find(std::make_error_code(error).message()), std::string::npos)
+          << when << ": " << outcome.error;
+      flushesFailed += outcome.error.rfind("Can't flush", 0) == 0;
+      ExpectEveryFileComplete(test::Snapshot(work.Dir()), when);
+      const BackupResult restore = RestoreBackups(work.Dir());
+      EXPECT_TRUE(restore.passedOver.empty()) << when;
+      EXPECT_EQ(test::Snapshot(work.Dir()), original) << when;
+    }
   }
+  EXPECT_GE(flushesFailed, 2 * 5);  // the run flushes at least five times
 }
 
 TEST_F(RunFailure, WithoutBackupsStillLeavesOnlyCompleteFiles) {
