@@ -91,12 +91,16 @@ void Blank(const std::string& dir, const RunKind& kind, bool timed, benchmark::S
   run.FBlankVmgMenu = kind.vmgMenu && !rows.vmg.empty();
   run.FVideoList = TitleSetsOf(rows.videos);
   run.FMenuList = TitleSetsOf(rows.menus);
+#ifndef KESTRUNE_BENCH_OLDER_ENGINE
   kestrune::flush_testing::Reset(kind.withoutFlushes ? kestrune::flush_testing::kEveryFlush : 0);
+#endif
   if (timed) state.ResumeTiming();
   run.Process();
   if (timed) state.PauseTiming();
+#ifndef KESTRUNE_BENCH_OLDER_ENGINE
   state.counters["flushes"] = static_cast<double>(kestrune::flush_testing::Count());
   kestrune::flush_testing::Reset();
+#endif
   if (run.FStatus != kestrune::kStatusOk)
     state.SkipWithError(("run refused: " + std::to_string(run.FStatus) + " " + run.FStatusDetail).c_str());
   state.counters["title_sets"] = static_cast<double>(std::max(run.FVideoList.size(), run.FMenuList.size()));

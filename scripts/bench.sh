@@ -72,7 +72,7 @@ if [ "$BASELINE" = 1 ] && git -C "$ROOT" cat-file -e "$BASELINE_REV^{commit}" 2>
   git -C "$ROOT" archive "$BASELINE_REV" CMakeLists.txt src | tar -x -C "$BASE_SRC"
   cp -r "$ROOT/bench" "$BASE_SRC/bench"
   grep -q 'add_subdirectory(bench)' "$BASE_SRC/CMakeLists.txt" || echo 'add_subdirectory(bench)' >>"$BASE_SRC/CMakeLists.txt"
-  KESTRUNE_BENCH_CMAKE_ARGS="" configure_and_build "$BASE_SRC" "$BUILD/baseline"
+  KESTRUNE_BENCH_CMAKE_ARGS="-DKESTRUNE_BENCH_OLDER_ENGINE=ON" configure_and_build "$BASE_SRC" "$BUILD/baseline"
   BASE_TOOL=$BUILD/baseline/bench/kestrune-bench-tool
   BASE_GBENCH=$BUILD/baseline/bench/kestrune_bench
 fi
@@ -271,8 +271,11 @@ per_set_table() {  # FOLDER TRACE BACKUPS
     # backups, delete the k - 1 title VOBs the IFO no longer describes; write
     # the blank menu VOB, the blank title VOB, the IFO and the BUP (create,
     # write, close each); correct VIDEO_TS.IFO (open, read, close) and write
-    # it and its BUP.
-    if [ "$backups" = 1 ]; then need=$((3 + 3 + k + 12 + 9)); else need=$((3 + k - 1 + 12 + 9)); fi
+    # it and its BUP. Then what makes the set survive a crash: with backups
+    # one flush of the folder after its renames (open, fsync, close) and one
+    # of each of its four new files (open, fsync, close); without, an fsync
+    # of each of its four files and of VIDEO_TS.IFO and its BUP.
+    if [ "$backups" = 1 ]; then need=$((3 + 3 + k + 12 + 9 + 3 + 12)); else need=$((3 + k - 1 + 12 + 9 + 6)); fi
     ratio=$(awk -v a="$ops" -v b="$need" 'BEGIN { printf "%.2f", a / b }')
     echo "| $set | $calls | $ops | $need | $ratio | ${kinds//,/, } |"
   done
@@ -477,7 +480,10 @@ that set. "Needed" is what the set's work takes at the least: read its IFO
 title VOBs, the IFO and the BUP), or without backups delete the title VOBs the
 IFO no longer describes; write the blank menu VOB, the blank title VOB, the
 IFO and the BUP (create, write, close each); correct VIDEO_TS.IFO (open, read,
-close) and write it and its BUP.
+close) and write it and its BUP; and the flushes that let the set survive a
+crash (with backups: one of the folder after its renames and one of each of
+its four new files, each open, fsync, close; without: an fsync of each of its
+four files and of VIDEO_TS.IFO and its BUP).
 
 Title set 5, call by call:
 

@@ -6,8 +6,8 @@
 
 namespace kestrune {
 
-DiskFolder::DiskFolder(std::string dir, bool backupsKeepOriginals)
-    : dir_(std::move(dir)), deferData_(backupsKeepOriginals) {}
+DiskFolder::DiskFolder(std::string dir, bool backupsKeepOriginals, const PlannedFolder* checked)
+    : dir_(std::move(dir)), deferData_(backupsKeepOriginals), checked_(checked) {}
 
 bool DiskFolder::FileExists(const std::string& path) const { return kestrune::FileExists(path); }
 
@@ -17,17 +17,29 @@ std::optional<std::int64_t> DiskFolder::EntrySize(const std::string& path) const
 
 bool DiskFolder::ReadWholeFile(const std::string& path, std::int64_t maxBytes, std::vector<std::uint8_t>& bytes,
                                bool& tooBig, std::error_code& error) const {
-  return kestrune::ReadWholeFile(path, maxBytes, bytes, tooBig, error);
+  const std::vector<std::uint8_t>* checked = checked_ && !changedHere_.count(path) ? checked_->ReadOnDisk(path) : nullptr;
+  if (!checked) return kestrune::ReadWholeFile(path, maxBytes, bytes, tooBig, error);
+  tooBig = static_cast<std::int64_t>(checked->size()) > maxBytes;
+  if (tooBig)
+    bytes.clear();
+  else
+    bytes = *checked;
+  return true;
 }
 
 void DiskFolder::CopyToBackup(const std::string& path) {
+  std::vector<std::uint8_t> bytes;
+  bool tooBig = false;
+  std::error_code error;
+  if (!ReadWholeFile(path, INT64_MAX, bytes, tooBig, error)) throw FileError(path, "read", error);
   // The copy is the only place the old bytes survive once `path` is
   // replaced: its data is on the disk before it takes the backup name.
-  CopyFileReplacing(path, path + "~", DataFlush::kBeforeRename);
+  WriteFileReplacing(path + "~", bytes, DataFlush::kBeforeRename);
   backupsUnflushed_ = true;
 }
 
 bool DiskFolder::MoveToBackup(const std::string& path, std::error_code& why) {
+  changedHere_.insert(path);
   if (RenameNoReplace(path, path + "~")) {
     backupsUnflushed_ = true;
     return true;
@@ -44,6 +56,7 @@ void DiskFolder::BeforeChange() {
 
 void DiskFolder::Replace(const std::string& path, const std::vector<std::uint8_t>& bytes) {
   BeforeChange();
+  changedHere_.insert(path);
   WriteFileReplacing(path, bytes, deferData_ ? DataFlush::kLater : DataFlush::kBeforeRename);
   if (deferData_) dataUnflushed_.insert(path);
   entriesUnflushed_ = true;
@@ -51,6 +64,7 @@ void DiskFolder::Replace(const std::string& path, const std::vector<std::uint8_t
 
 bool DiskFolder::Remove(const std::string& path) {
   BeforeChange();
+  changedHere_.insert(path);
   if (!DeleteFile(path)) return false;
   dataUnflushed_.erase(path);
   entriesUnflushed_ = true;
@@ -58,7 +72,7 @@ bool DiskFolder::Remove(const std::string& path) {
 }
 
 void DiskFolder::Finish() {
-  for (const std::string& path : dataUnflushed_) FlushFile(path);
+  FlushFiles({dataUnflushed_.begin(), dataUnflushed_.end()});
   dataUnflushed_.clear();
   if (entriesUnflushed_ || backupsUnflushed_) FlushFolder(dir_);
   entriesUnflushed_ = backupsUnflushed_ = false;

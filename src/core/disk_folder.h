@@ -7,6 +7,7 @@
 #include <set>
 #include <string>
 
+#include "planned_folder.h"
 #include "run_folder.h"
 
 namespace kestrune {
@@ -16,8 +17,9 @@ class DiskFolder : public RunFolder {
   // The files of `dir`. With `backupsKeepOriginals` (a run with backups on)
   // every file the run replaces has its old bytes in a backup already, so new
   // bytes wait for Finish; otherwise each new file is flushed before it takes
-  // its name.
-  DiskFolder(std::string dir, bool backupsKeepOriginals);
+  // its name. A file that `checked` read and this folder has not changed is
+  // read from there, so the run works on the very bytes its plan checked.
+  DiskFolder(std::string dir, bool backupsKeepOriginals, const PlannedFolder* checked = nullptr);
 
   bool FileExists(const std::string& path) const override;
   std::optional<std::int64_t> EntrySize(const std::string& path) const override;
@@ -38,6 +40,8 @@ class DiskFolder : public RunFolder {
 
   std::string dir_;
   bool deferData_ = false;
+  const PlannedFolder* checked_ = nullptr;
+  std::set<std::string> changedHere_;
   bool backupsUnflushed_ = false;
   bool entriesUnflushed_ = false;
   std::set<std::string> dataUnflushed_;

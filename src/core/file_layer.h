@@ -132,6 +132,9 @@ void CopyFileReplacing(const std::string& from, const std::string& to,
                        DataFlush flush = DataFlush::kBeforeRename);
 // Puts the data of the file `path` on the disk. Throws FileError.
 void FlushFile(const std::string& path);
+// The same for several files: the write-out of all of them is started first,
+// so that the disk works on them together, then each is flushed.
+void FlushFiles(const std::vector<std::string>& paths);
 // Puts the entries of the folder `dir` (renames, new and deleted names) on the
 // disk. Throws FileError.
 void FlushFolder(const std::string& dir);

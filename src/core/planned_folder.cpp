@@ -1,56 +1,93 @@
 #include "planned_folder.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "file_layer.h"
 
 namespace kestrune {
 
+PlannedFolder::PlannedFolder(std::string dir) : dir_(std::move(dir)) {}
+
+bool PlannedFolder::MayBeOnDisk(const std::string& path) const {
+  if (path.compare(0, dir_.size(), dir_) != 0) return true;
+  const std::string name = path.substr(dir_.size());
+  if (name.empty() || name.find_first_of("/\\") != std::string::npos) return true;
+  if (!listing_) {
+    const auto names = ListFolder(dir_);
+    if (!names) return true;  // a folder that cannot be listed is asked name by name
+    listing_.emplace(names->begin(), names->end());
+  }
+  return listing_->count(name) != 0;
+}
+
 PlannedFolder::Entry PlannedFolder::EntryOf(const std::string& path) const {
   const auto it = changed_.find(path);
   if (it != changed_.end()) return it->second;
-  return Entry{kestrune::EntrySize(path).has_value(), path, {}};
+  return Entry{MayBeOnDisk(path) && kestrune::EntrySize(path).has_value(), path, nullptr};
 }
 
 bool PlannedFolder::FileExists(const std::string& path) const {
-  const Entry entry = EntryOf(path);
-  if (!entry.present) return false;
-  return entry.diskPath.empty() || kestrune::FileExists(entry.diskPath);
+  const auto it = changed_.find(path);
+  if (it == changed_.end()) return MayBeOnDisk(path) && kestrune::FileExists(path);
+  if (!it->second.present) return false;
+  return !it->second.diskPath.empty() ? kestrune::FileExists(it->second.diskPath) : true;
 }
 
 std::optional<std::int64_t> PlannedFolder::EntrySize(const std::string& path) const {
-  const Entry entry = EntryOf(path);
-  if (!entry.present) return std::nullopt;
-  if (!entry.diskPath.empty()) return kestrune::EntrySize(entry.diskPath);
-  return static_cast<std::int64_t>(entry.bytes.size());
+  const auto it = changed_.find(path);
+  if (it == changed_.end()) return MayBeOnDisk(path) ? kestrune::EntrySize(path) : std::nullopt;
+  if (!it->second.present) return std::nullopt;
+  if (!it->second.diskPath.empty()) return kestrune::EntrySize(it->second.diskPath);
+  return static_cast<std::int64_t>(it->second.bytes->size());
 }
 
 bool PlannedFolder::ReadWholeFile(const std::string& path, std::int64_t maxBytes, std::vector<std::uint8_t>& bytes,
                                   bool& tooBig, std::error_code& error) const {
   const auto it = changed_.find(path);
-  if (it == changed_.end() || !it->second.diskPath.empty())
-    return kestrune::ReadWholeFile(it == changed_.end() ? path : it->second.diskPath, maxBytes, bytes, tooBig, error);
+  if (it == changed_.end() || !it->second.diskPath.empty()) {
+    const std::string& onDisk = it == changed_.end() ? path : it->second.diskPath;
+    if (!kestrune::ReadWholeFile(onDisk, maxBytes, bytes, tooBig, error)) return false;
+    // Kept for the run on disk, which reads these files again before it
+    // changes them: it then works on exactly the bytes the plan checked.
+    if (!tooBig && onDisk.compare(0, dir_.size(), dir_) == 0) readOnDisk_[onDisk] = bytes;
+    return true;
+  }
   tooBig = false;
   bytes.clear();
   if (!it->second.present) {
     error = std::make_error_code(std::errc::no_such_file_or_directory);
     return false;
   }
-  if (static_cast<std::int64_t>(it->second.bytes.size()) > maxBytes) {
+  if (static_cast<std::int64_t>(it->second.bytes->size()) > maxBytes) {
     tooBig = true;
     return true;
   }
-  bytes = it->second.bytes;
+  bytes = *it->second.bytes;
   return true;
 }
 
+const std::vector<std::uint8_t>* PlannedFolder::ReadOnDisk(const std::string& path) const {
+  const auto it = readOnDisk_.find(path);
+  return it == readOnDisk_.end() ? nullptr : &it->second;
+}
+
+PlannedFolder::SharedBytes PlannedFolder::Shared(const std::vector<std::uint8_t>& bytes) {
+  const auto same = std::find_if(contents_.begin(), contents_.end(), [&bytes](const SharedBytes& c) { return *c == bytes; });
+  if (same != contents_.end()) return *same;
+  // Only the latest contents are worth looking among: a run writes an IFO
+  // and then its BUP, and the blank VOBs over and over.
+  if (contents_.size() >= 8) contents_.erase(contents_.begin());
+  contents_.push_back(std::make_shared<const std::vector<std::uint8_t>>(bytes));
+  return contents_.back();
+}
+
 void PlannedFolder::CopyToBackup(const std::string& path) {
-  Entry copy;
+  std::vector<std::uint8_t> bytes;
   bool tooBig = false;
   std::error_code error;
-  if (!ReadWholeFile(path, INT64_MAX, copy.bytes, tooBig, error)) throw FileError(path, "read", error);
-  copy.present = true;
-  changed_[path + "~"] = std::move(copy);
+  if (!ReadWholeFile(path, INT64_MAX, bytes, tooBig, error)) throw FileError(path, "read", error);
+  changed_[path + "~"] = Entry{true, {}, Shared(bytes)};
   changes_.push_back({PlannedChange::Kind::kBackupCopy, path});
 }
 
@@ -72,7 +109,7 @@ bool PlannedFolder::MoveToBackup(const std::string& path, std::error_code& why) 
 }
 
 void PlannedFolder::Replace(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-  changed_[path] = Entry{true, {}, bytes};
+  changed_[path] = Entry{true, {}, Shared(bytes)};
   changes_.push_back({PlannedChange::Kind::kReplace, path});
 }
 

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <map>
+#include <memory>
+#include <set>
 #include <string>
 
 #include "run_folder.h"
@@ -24,6 +26,10 @@ struct PlannedChange {
 
 class PlannedFolder : public RunFolder {
  public:
+  // A plan over the folder `dir` (ending in its delimiter). Its entries are
+  // listed once, when first asked about.
+  explicit PlannedFolder(std::string dir);
+
   bool FileExists(const std::string& path) const override;
   std::optional<std::int64_t> EntrySize(const std::string& path) const override;
   bool ReadWholeFile(const std::string& path, std::int64_t maxBytes, std::vector<std::uint8_t>& bytes, bool& tooBig,
@@ -34,18 +40,32 @@ class PlannedFolder : public RunFolder {
   bool Remove(const std::string& path) override;
 
   const std::vector<PlannedChange>& Changes() const { return changes_; }
+  // The bytes the plan read of `path` on disk, before any change; nothing
+  // when it did not read that file.
+  const std::vector<std::uint8_t>* ReadOnDisk(const std::string& path) const;
 
  private:
+  using SharedBytes = std::shared_ptr<const std::vector<std::uint8_t>>;
   // A name the plan has changed: gone, the file now holding another name's
   // bytes on disk (a rename), or new bytes.
   struct Entry {
     bool present = false;
-    std::string diskPath;              // when not empty: the bytes are this file's on disk
-    std::vector<std::uint8_t> bytes;   // otherwise: the new bytes
+    std::string diskPath;  // when not empty: the bytes are this file's on disk
+    SharedBytes bytes;     // otherwise: the new bytes
   };
   Entry EntryOf(const std::string& path) const;
+  // False for a name of the folder that the listing does not hold: nothing
+  // there to ask the disk about.
+  bool MayBeOnDisk(const std::string& path) const;
+  // One copy of each distinct content: an IFO and its BUP, and the blank VOB
+  // of every set, share theirs.
+  SharedBytes Shared(const std::vector<std::uint8_t>& bytes);
 
+  std::string dir_;
+  mutable std::optional<std::set<std::string>> listing_;
+  mutable std::map<std::string, std::vector<std::uint8_t>> readOnDisk_;
   std::map<std::string, Entry> changed_;
+  std::vector<SharedBytes> contents_;
   std::vector<PlannedChange> changes_;
 };
 

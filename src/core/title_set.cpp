@@ -75,11 +75,11 @@ TStatus TTitleSet::Process() {
   // The whole run in memory first: a check that refuses a later title set,
   // or the video manager after the shifts of the earlier ones, refuses the
   // run before any file changes.
-  PlannedFolder plan;
+  PlannedFolder plan(FDvdDir);
   RunSteps(plan);
   if (FStatus != kStatusOk) return FStatus;
 
-  DiskFolder disk(FDvdDir, FBackup);
+  DiskFolder disk(FDvdDir, FBackup, &plan);
   RunSteps(disk);
   // What the run did is on the disk before it reports (the order of the
   // flushes is file_layer.h's).
