@@ -7,10 +7,11 @@
 #           and "created files" (opens with O_CREAT); with -v per=N every
 #           count is divided by N (N repeats of the step)
 #   sets    one line per title set, in order: "set calls file_ops breakdown",
-#           where a title set's calls run from the first call naming one of its
-#           files to the first naming the next set's (so the correction of
-#           VIDEO_TS.IFO after a set counts to that set); "vmg" is the part
-#           before the first title set
+#           where a title set's calls run from a call naming one of its files
+#           to the next call naming another set's (so the correction of
+#           VIDEO_TS.IFO after a set counts to that set), summed over every
+#           such stretch of the run (its plan, its changes, its flushes);
+#           "vmg" is the part before the first title set
 #   io      the largest number of reads of one opened IFO, of writes to one
 #           created IFO or BUP and to one created VOB, and how many there were
 #   list    with -v set=N: title set N's calls in order, paths cut to names
@@ -42,16 +43,19 @@ function fd_arg(line,    a) {
 function is_file_op(name) {
   return name ~ /^(open|openat|openat2|creat|close|close_range|read|pread64|readv|write|pwrite64|writev|lseek|fstat|newfstatat|statx|stat|lstat|access|faccessat|faccessat2|rename|renameat|renameat2|link|linkat|unlink|unlinkat|ftruncate|fsync|fdatasync|getdents64|flock|fcntl|copy_file_range|sendfile|mkdir|mkdirat|rmdir|symlink|symlinkat|readlink|readlinkat|fadvise64|ioctl)$/
 }
-function flush_set() {
-  if (current == "") return
-  line_out = current " " set_calls[current] " " set_ops[current] " "
+function print_set(s) {
+  line_out = s " " set_calls[s] " " set_ops[s] " "
   sep = ""
-  for (i = 1; i <= kinds[current]; ++i) {
-    k = kind_name[current, i]
-    line_out = line_out sep k "=" kind_count[current, k]
+  for (i = 1; i <= kinds[s]; ++i) {
+    k = kind_name[s, i]
+    line_out = line_out sep k "=" kind_count[s, k]
     sep = ","
   }
   print line_out
+}
+function enter_set(s) {
+  current = s
+  if (!(s in set_calls)) { order[++sets_seen] = s; set_calls[s] = 0 }
 }
 
 BEGIN {
@@ -86,12 +90,9 @@ index($0, "kestrune-bench: end " section "\\n") { on = 0; next }
   if (mode == "sets" || mode == "list") {
     if (match(path, /VTS_[0-9][0-9]_/)) {
       n = substr(path, RSTART + 4, 2) + 0
-      if (n "" != current) {
-        if (mode == "sets") flush_set()
-        current = n ""
-      }
+      if (n "" != current) enter_set(n "")
     } else if (current == "") {
-      current = "vmg"
+      enter_set("vmg")
     }
     if (mode == "list") {
       if (current == set "") {
@@ -150,7 +151,7 @@ END {
     printf "total %g %g\n", total / per, total_errors / per
     printf "created %g\n", created / per
   } else if (mode == "sets") {
-    flush_set()
+    for (j = 1; j <= sets_seen; ++j) print_set(order[j])
   } else if (mode == "io") {
     printf "ifo_loads %d\nifo_reads_max %d\nifo_outputs %d\nifo_writes_max %d\nvob_outputs %d\nvob_writes_max %d\n",
            ifo_loads, ifo_reads_max, ifo_outputs, ifo_writes_max, vob_outputs, vob_writes_max
