@@ -225,7 +225,7 @@ TEST_F(DamagedDisc, CountsBeyondWhatTheFormatAllows) {
   Write("VIDEO_TS.IFO", vmg);
   const Disc d = ReadDisc(folder.Dir());
   const std::string texts = Texts(d.problems);
-  EXPECT_NE(texts.find("VTS_01_0.IFO: VTSI_MAT: 9 title audio streams, more than the 8"), std::string::npos) << texts;
+  EXPECT_NE(texts.find("VTS_01_0.IFO: VTSI_MAT: title audio stream count 9 is more than the 8"), std::string::npos) << texts;
   EXPECT_NE(texts.find("VTS_01_0.IFO: VTS_PGCI: PGC 1: command table: command counts"), std::string::npos) << texts;
   EXPECT_NE(texts.find("VIDEO_TS.IFO: TT_SRPT: title count 65535"), std::string::npos) << texts;
   EXPECT_EQ(d.titleSets[0].mat.titles.audio.size(), 8u);

@@ -1,6 +1,6 @@
 #include "chain_tables.h"
 
-#include <algorithm>
+#include "stream_attributes.h"
 
 namespace kestrune::disc {
 
@@ -45,8 +45,10 @@ Pgci ReadPgci(const TableReader& list, Problems& problems) {
     try {
       if (srp.offset < kFirstPointer + kPointerSize * count)
         list.Fail(pgcn + " offset", Hex(srp.offset) + " lies among the search pointers");
-      srp.pgc = ReadProgramChain(list.Part(srp.offset, list.Length() - std::min<std::int64_t>(srp.offset, list.Length()),
-                                           pgcn, pgcn + " offset"));
+      if (srp.offset >= list.Length())
+        list.Fail(pgcn + " offset",
+                  Hex(srp.offset) + " lies past the end of the table (" + std::to_string(list.Length()) + " bytes)");
+      srp.pgc = ReadProgramChain(list.Part(srp.offset, list.Length() - srp.offset, pgcn, pgcn + " offset"));
     } catch (const TableError& e) {
       problems.push_back(e.AsProblem());
     }
@@ -79,7 +81,7 @@ PgciUt ReadPgciUt(const TableReader& table, MenuDomain domain, Problems& problem
     const std::int64_t at = kFirstPointer + kPointerSize * i;
     const std::uint8_t first = table.Byte(at + kLanguageCode, "language code");
     const std::uint8_t second = table.Byte(at + kLanguageCode + 1, "language code");
-    unit.language = {static_cast<char>(first), static_cast<char>(second)};
+    unit.language = LanguageLetters(first, second);
     unit.languageExtension = table.Byte(at + kLanguageExtension, "language code extension");
     unit.menus = DecodeExistingMenus(table.Byte(at + kExistingMenus, "existing menus"), domain);
     unit.offset = table.DWord(at + kPointerOffset, "PGCI_LU offset");

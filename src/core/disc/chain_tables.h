@@ -50,7 +50,7 @@ struct ExistingMenus {
 enum class MenuDomain { kVmgm, kVtsm };
 
 struct MenuLanguageUnit {
-  std::string language;  // two letters as stored
+  std::string language;  // two letters, "" when the code field holds none
   std::uint8_t languageExtension = 0;
   ExistingMenus menus;
   std::uint32_t offset = 0;  // of its PGCI_LU from the PGCI_UT's first byte

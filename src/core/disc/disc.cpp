@@ -37,6 +37,11 @@ Title JoinTitle(const Disc& disc, int number, const TitleSearchPointer& entry, P
     return title;
   }
   const std::vector<Ptt>& chapters = ptts[entry.vtsTitle - 1];
+  if (chapters.empty()) {
+    Note(problems, set->file, "VTS_PTT_SRPT", "VTS title " + std::to_string(entry.vtsTitle),
+         "has no chapters, so no chain to play");
+    return title;
+  }
   const auto& srps = set->vtsPgci.srps;
   for (const Ptt& ptt : chapters) {
     if (ptt.pgcn < 1 || ptt.pgcn > srps.size()) {
@@ -46,7 +51,8 @@ Title JoinTitle(const Disc& disc, int number, const TitleSearchPointer& entry, P
     }
     if (std::find(title.pgcns.begin(), title.pgcns.end(), ptt.pgcn) == title.pgcns.end()) title.pgcns.push_back(ptt.pgcn);
   }
-  if (!title.pgcns.empty()) title.firstPgcn = chapters.front().pgcn == title.pgcns.front() ? title.pgcns.front() : 0;
+  // The first chapter's chain, unless its PGCN was one of the bad ones.
+  if (!title.pgcns.empty() && chapters.front().pgcn == title.pgcns.front()) title.firstPgcn = title.pgcns.front();
   for (const int pgcn : title.pgcns) {
     const auto& pgc = srps[static_cast<std::size_t>(pgcn - 1)].pgc;
     if (!pgc) continue;  // noted when VTS_PGCI was read

@@ -16,4 +16,8 @@ struct Problem {
 
 using Problems = std::vector<Problem>;
 
+// Adds the problem "FILE: TABLE: FIELD what" (empty parts left out).
+void Note(Problems& problems, const std::string& file, const std::string& table, const std::string& field,
+          const std::string& what);
+
 }  // namespace kestrune::disc

@@ -13,8 +13,7 @@ class FolderSizes {
   explicit FolderSizes(const std::string& dir);
   // Size of the entry `name` (a folder counts 0), -1 when there is none.
   std::int64_t Size(const std::string& name) const;
-  // Every entry's size summed; only the names looked up when the folder
-  // cannot be listed.
+  // Every entry's size summed; 0 when the folder cannot be listed.
   std::int64_t Total() const { return total_; }
 
  private:

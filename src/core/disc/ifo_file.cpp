@@ -14,14 +14,6 @@ namespace {
 constexpr std::size_t kIdentifierLength = 12;
 }  // namespace
 
-void Note(Problems& problems, const std::string& file, const std::string& table, const std::string& field,
-          const std::string& what) {
-  std::string text = file;
-  if (!table.empty()) text += ": " + table;
-  if (!field.empty()) text += ": " + field;
-  problems.push_back({file, table, field, text + " " + what});
-}
-
 std::optional<IfoImage> ReadIfoFile(const std::string& dir, const std::string& name, const char* identifier,
                                     Problems& problems) {
   const std::string path = WithTrailingDelimiter(dir) + name;

@@ -41,8 +41,4 @@ void ReadGuarded(Problems& problems, Read&& read) {
   }
 }
 
-// A problem with a whole file or table, not thrown.
-void Note(Problems& problems, const std::string& file, const std::string& table, const std::string& field,
-          const std::string& what);
-
 }  // namespace kestrune::disc

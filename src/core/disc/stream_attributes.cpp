@@ -17,14 +17,17 @@ constexpr std::uint8_t kLanguageCodePresent = 1;
 
 bool IsLetter(std::uint8_t c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
-// The two letters of a language code field, or "" when the type says none
-// or the field holds no letters (some tools set the type and leave it 0).
+// A stream's language code counts only when its language type says so.
 std::string LanguageCode(std::uint8_t type, std::uint8_t first, std::uint8_t second) {
-  if (type != kLanguageCodePresent || !IsLetter(first) || !IsLetter(second)) return "";
-  return {static_cast<char>(first), static_cast<char>(second)};
+  return type == kLanguageCodePresent ? LanguageLetters(first, second) : "";
 }
 
 }  // namespace
+
+std::string LanguageLetters(std::uint8_t first, std::uint8_t second) {
+  if (!IsLetter(first) || !IsLetter(second)) return "";
+  return {static_cast<char>(first), static_cast<char>(second)};
+}
 
 VideoAttributes DecodeVideoAttributes(std::uint16_t raw) {
   VideoAttributes v;
@@ -76,9 +79,8 @@ StreamAttributes ReadStreamAttributes(const TableReader& mat, std::int64_t at, i
   s.video = DecodeVideoAttributes(mat.Word(at, "video attributes"));
   const auto capped = [&](int count, int max, const char* what) {
     if (count <= max) return count;
-    problems.push_back({mat.File(), mat.Table(), std::string(domain) + " " + what + " count",
-                        mat.File() + ": " + mat.Table() + ": " + std::to_string(count) + " " + domain + " " + what +
-                            " streams, more than the " + std::to_string(max) + " the attributes have room for"});
+    Note(problems, mat.File(), mat.Table(), std::string(domain) + " " + what + " stream count",
+         std::to_string(count) + " is more than the " + std::to_string(max) + " streams the attributes have room for");
     return max;
   };
   const int audio = capped(mat.Word(at + kAudioCount, "audio stream count"), maxAudio, "audio");

@@ -51,6 +51,10 @@ struct StreamAttributes {
   std::vector<SubpictureAttributes> subpictures;
 };
 
+// The two letters of an ISO 639 language code field, or "" when it holds
+// no letters (some tools leave it 0, or set the language type and leave it 0).
+std::string LanguageLetters(std::uint8_t first, std::uint8_t second);
+
 VideoAttributes DecodeVideoAttributes(std::uint16_t raw);
 AudioAttributes DecodeAudioAttributes(const std::array<std::uint8_t, 8>& raw);
 SubpictureAttributes DecodeSubpictureAttributes(const std::array<std::uint8_t, 6>& raw);

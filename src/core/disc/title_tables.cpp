@@ -40,13 +40,7 @@ std::int64_t EntriesThatFit(const TableReader& table, std::int64_t entrySize, Pr
     why = "more than its " + std::to_string(table.Length()) + " bytes have room for";
     usable = room;
   }
-  if (!why.empty()) {
-    try {
-      table.Fail("title count", std::to_string(count) + " is " + why);
-    } catch (const TableError& e) {
-      problems.push_back(e.AsProblem());
-    }
-  }
+  if (!why.empty()) Note(problems, table.File(), table.Table(), "title count", std::to_string(count) + " is " + why);
   return usable < 0 ? 0 : usable;
 }
 
@@ -88,6 +82,7 @@ VtsPttSrpt ReadVtsPttSrpt(const TableReader& table, Problems& problems) {
       if (from < kFirstEntry + kOffsetSize * count || to < from)
         table.Fail(title + " PTT list offset", Hex(static_cast<std::uint64_t>(from)) +
                                                    " does not lie after the offsets and before the next title's");
+      // The list's own length bounds its PTTs.
       const TableReader list = table.Part(from, to - from, title, title + " PTT list offset");
       for (std::int64_t p = 0; p + kPttSize <= list.Length(); p += kPttSize)
         chapters.push_back({list.Word(p, "PGCN"), list.Word(p + 2, "PGN")});
