@@ -217,6 +217,8 @@ TEST_P(EveryAuthoredDisc, MenusChainsAndAddressTablesMatch) {
     EXPECT_EQ(vmg.vmgmVobuAdmap.vobuStartSectors, r.report.vmg.menu.vobuAdmap);
   }
   const fs::path dir = dvdcheck::FixtureVideoTs(GetParam());
+  EXPECT_EQ(vmg.ifoBytes, static_cast<std::int64_t>(fs::file_size(dir / "VIDEO_TS.IFO")));
+  EXPECT_EQ(vmg.bupBytes, static_cast<std::int64_t>(fs::file_size(dir / "VIDEO_TS.BUP")));
   for (const disc::VideoTitleSet& set : r.model.titleSets) {
     SCOPED_TRACE(set.file);
     const dvdcheck::TitleSetInfo* ref = r.report.TitleSet(set.number);
@@ -242,6 +244,8 @@ TEST_P(EveryAuthoredDisc, MenusChainsAndAddressTablesMatch) {
     ExpectSameAddresses(set.vtsmCAdt, ref->menu.cAdt);
     EXPECT_EQ(set.vtsmVobuAdmap.vobuStartSectors, ref->menu.vobuAdmap);
     // Sizes from the folder, as the files are.
+    EXPECT_EQ(set.ifoBytes, static_cast<std::int64_t>(fs::file_size(dir / set.file)));
+    EXPECT_EQ(set.bupBytes, static_cast<std::int64_t>(fs::file_size(dir / (set.file.substr(0, 9) + "BUP"))));
     std::int64_t titleBytes = 0;
     for (int k = 1; k <= 9; ++k) {
       const fs::path vob = dir / (set.file.substr(0, 7) + std::to_string(k) + ".VOB");

@@ -75,8 +75,10 @@ Title JoinTitle(const Disc& disc, int number, const TitleSearchPointer& entry, P
   return title;
 }
 
-void MeasureVobs(VideoTitleSet& set, const FolderSizes& sizes) {
+void MeasureFiles(VideoTitleSet& set, const FolderSizes& sizes) {
   const std::string prefix = VtsPrefix(set.number);
+  set.ifoBytes = sizes.Size(prefix + "0.IFO");
+  set.bupBytes = sizes.Size(prefix + "0.BUP");
   set.menuVobBytes = sizes.Size(prefix + "0.VOB");
   for (int k = 1; k <= kTitleVobs; ++k)
     set.titleVobBytes[static_cast<std::size_t>(k)] = sizes.Size(prefix + static_cast<char>('0' + k) + ".VOB");
@@ -99,6 +101,8 @@ Disc ReadDisc(const std::string& folder) {
   if (auto image = ReadIfoFile(disc.folder, "VIDEO_TS.IFO", "DVDVIDEO-VMG", disc.problems)) {
     ReadGuarded(disc.problems, [&] { disc.vmg = ReadVideoManager(*image, disc.problems); });
   }
+  disc.vmg.ifoBytes = sizes.Size("VIDEO_TS.IFO");
+  disc.vmg.bupBytes = sizes.Size("VIDEO_TS.BUP");
   disc.vmg.menuVobBytes = sizes.Size("VIDEO_TS.VOB");
 
   const int counted = disc.vmg.read ? disc.vmg.mat.titleSetCount : 0;
@@ -115,7 +119,7 @@ Disc ReadDisc(const std::string& folder) {
     if (auto image = ReadIfoFile(disc.folder, name, "DVDVIDEO-VTS", disc.problems)) {
       ReadGuarded(disc.problems, [&] { set = ReadVideoTitleSet(n, *image, disc.problems); });
     }
-    MeasureVobs(set, sizes);
+    MeasureFiles(set, sizes);
     disc.titleSets.push_back(std::move(set));
   }
 

@@ -21,7 +21,8 @@ std::string Hex(std::uint64_t value) {
 
 TableReader::TableReader(const IfoImage& image, std::string file, std::string table, std::int64_t start,
                          std::int64_t length)
-    : image_(&image), file_(std::move(file)), table_(std::move(table)), start_(start), length_(length) {
+    : image_(&image), file_(std::move(file)), table_(std::move(table)), start_(start), length_(length),
+      tableStart_(start), tableLength_(length) {
   if (!image.Contains(start, length))
     Fail("", "lies outside the file (" + std::to_string(length) + " bytes from byte " + std::to_string(start) +
                  " of " + std::to_string(image.Size()) + ")");
@@ -31,8 +32,7 @@ TableReader TableReader::Part(std::int64_t offset, std::int64_t length, const st
                               const std::string& field) const {
   if (!Contains(offset, length))
     Fail(field, Hex(static_cast<std::uint64_t>(offset)) + " places " + part + " (" + std::to_string(length) +
-                    " bytes) outside " + (part_.empty() ? table_ : part_) + " (" + std::to_string(length_) +
-                    " bytes)");
+                    " bytes) " + Outside(offset, length));
   TableReader inner = *this;
   inner.part_ = part_.empty() ? part : part_ + ": " + part;
   inner.start_ = start_ + offset;
@@ -40,10 +40,16 @@ TableReader TableReader::Part(std::int64_t offset, std::int64_t length, const st
   return inner;
 }
 
+std::string TableReader::Outside(std::int64_t offset, std::int64_t length) const {
+  const std::int64_t inTable = start_ - tableStart_ + offset;
+  const bool pastTable = inTable < 0 || length < 0 || inTable > tableLength_ || tableLength_ - inTable < length;
+  if (pastTable || part_.empty()) return "past the end of " + table_ + " (" + std::to_string(tableLength_) + " bytes)";
+  return "outside " + part_ + " (" + std::to_string(length_) + " bytes)";
+}
+
 void TableReader::Require(std::int64_t offset, std::int64_t length, const char* field) const {
   if (!Contains(offset, length))
-    Fail(field, "at offset " + Hex(static_cast<std::uint64_t>(offset)) + " lies past the end of " +
-                    (part_.empty() ? table_ : part_) + " (" + std::to_string(length_) + " bytes)");
+    Fail(field, "at offset " + Hex(static_cast<std::uint64_t>(offset)) + " lies " + Outside(offset, length));
 }
 
 std::uint8_t TableReader::Byte(std::int64_t offset, const char* field) const {

@@ -56,10 +56,14 @@ class TableReader {
 
  private:
   void Require(std::int64_t offset, std::int64_t length, const char* field) const;
+  // What a range that does not fit runs out of: the whole table when it
+  // runs past the table's end, else this part of it.
+  std::string Outside(std::int64_t offset, std::int64_t length) const;
 
   const IfoImage* image_;
   std::string file_, table_, part_;
   std::int64_t start_, length_;
+  std::int64_t tableStart_, tableLength_;  // of the whole table, for a part
 };
 
 // "0x1A2B": how offsets and end addresses appear in messages.

@@ -41,7 +41,9 @@ struct VideoManager {
   TableSpan ptlMait, vtsAtrt, txtdtMg;  // kept as where they lie
   CAdt vmgmCAdt;
   VobuAdmap vmgmVobuAdmap;
-  std::int64_t menuVobBytes = -1;  // VIDEO_TS.VOB on disk, -1 when absent
+  // Sizes of the files on disk, -1 when absent.
+  std::int64_t ifoBytes = -1, bupBytes = -1;
+  std::int64_t menuVobBytes = -1;  // VIDEO_TS.VOB
 };
 
 // Reads `image` (VIDEO_TS.IFO); every damaged table is noted in `problems`

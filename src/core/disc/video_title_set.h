@@ -41,8 +41,10 @@ struct VideoTitleSet {
   VobuAdmap vtsmVobuAdmap;
   CAdt vtsCAdt;
   VobuAdmap vtsVobuAdmap;
-  // Sizes of the files on disk, -1 when absent: the menu VOB (VTS_nn_0.VOB)
-  // and the title VOBs ([k] = VTS_nn_k.VOB, k = 1 .. 9; [0] unused).
+  // Sizes of the files on disk, -1 when absent: the IFO and BUP, the menu
+  // VOB (VTS_nn_0.VOB) and the title VOBs ([k] = VTS_nn_k.VOB, k = 1 .. 9;
+  // [0] unused).
+  std::int64_t ifoBytes = -1, bupBytes = -1;
   std::int64_t menuVobBytes = -1;
   std::array<std::int64_t, 10> titleVobBytes{-1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
 
