@@ -1,6 +1,7 @@
 // kestrune_bench [Google Benchmark flags] DATA_DIR [WORK_DIR]
 //
-// In-process timings of the folder scan, of a run that blanks every title set
+// In-process timings of the folder scan, of `kestrune-cli --info` (text and
+// JSON) over the disc model, of a run that blanks every title set
 // (and the video manager menu) with and without backups, each also with every
 // flush left out (what durability costs), and of the restore,
 // on every VIDEO_TS folder directly inside DATA_DIR. scripts/bench.sh makes
@@ -27,12 +28,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "backup_commands.h"
 #include "bench_folders.h"
+#include "cli_app.h"
 #include "file_layer.h"
 #include "folder_scan.h"
 #include "title_set.h"
@@ -114,6 +117,21 @@ void BM_Scan(benchmark::State& state, const std::string& dir) {
     benchmark::DoNotOptimize(rows);
   }
   state.counters["rows"] = static_cast<double>(rows);
+}
+
+// The whole of `kestrune-cli --info DIR` (or with --json) in process: the
+// disc model read from every IFO, the folder scan and the printed text.
+void BM_Info(benchmark::State& state, const std::string& dir, bool json) {
+  std::vector<const char*> argv = {"kestrune-cli", "--info", dir.c_str()};
+  if (json) argv.push_back("--json");
+  std::size_t printed = 0;
+  for (auto _ : state) {
+    std::ostringstream out, err;
+    if (kestrune::RunCli(static_cast<int>(argv.size()), argv.data(), out, err) != kestrune::kExitOk)
+      state.SkipWithError(("--info failed: " + err.str()).c_str());
+    printed = out.str().size();
+  }
+  state.counters["bytes_printed"] = static_cast<double>(printed);
 }
 
 void BM_Run(benchmark::State& state, const std::string& dir, RunKind kind) {
@@ -235,6 +253,8 @@ int main(int argc, char** argv) {
   for (const std::string& name : folders) {
     const std::string dir = (data / name / "VIDEO_TS").string() + "/";
     benchmark::RegisterBenchmark(("scan/" + name).c_str(), BM_Scan, dir)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark(("info/" + name).c_str(), BM_Info, dir, false)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(("info_json/" + name).c_str(), BM_Info, dir, true)->Unit(benchmark::kMillisecond);
     for (const RunKind& kind : kinds) {
       benchmark::RegisterBenchmark(("run/" + name + "/" + kind.name).c_str(), BM_Run, dir, kind)
           ->Unit(benchmark::kMillisecond)

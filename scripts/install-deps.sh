@@ -1,6 +1,7 @@
 #!/bin/sh
 # Installs what Kestrune needs on Debian 12, as root. Idempotent.
-#   install-deps.sh          build and run: compiler, CMake, Qt 6, CLI11, and
+#   install-deps.sh          build and run: compiler, CMake, Qt 6, CLI11,
+#                            nlohmann-json, and
 #                            dvdauthor + ffmpeg for the demo folder
 #   install-deps.sh --tests  also the test tools: GoogleTest, libdvdread and
 #                            libdvdnav (independent readers), Xvfb, and
@@ -8,7 +9,7 @@
 #   install-deps.sh --bench  also what scripts/bench.sh measures with: Google
 #                            Benchmark, strace, GNU time
 set -e
-PKGS="cmake g++ make pkg-config qt6-base-dev libgl-dev libcli11-dev fonts-liberation dvdauthor ffmpeg"
+PKGS="cmake g++ make pkg-config qt6-base-dev libgl-dev libcli11-dev nlohmann-json3-dev fonts-liberation dvdauthor ffmpeg"
 if [ "$1" = "--tests" ]; then
   PKGS="$PKGS libgtest-dev libgmock-dev libdvdread-dev libdvdnav-dev xvfb xauth clang libclang-rt-14-dev"
 fi

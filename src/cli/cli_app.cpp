@@ -4,6 +4,9 @@
 #include <ostream>
 
 #include "backup_commands.h"
+#include "disc/disc.h"
+#include "disc_info_json.h"
+#include "disc_info_text.h"
 #include "file_layer.h"
 #include "folder_scan.h"
 #include "run_options.h"
@@ -20,6 +23,7 @@ struct Arguments {
   std::string titles, menus, replacement, stillTime;
   bool vmgMenu = false, noBackup = false, keepAudioSub = false, keepStops = false;
   bool mergePrograms = false, mergeCells = false;
+  bool info = false, json = false;
 };
 
 void PrintRows(const std::string& dir, std::ostream& out) {
@@ -37,6 +41,21 @@ bool FolderMissing(const std::string& dir, std::ostream& err) {
   if (FolderExists(dir)) return false;
   Fail(StatusMessage(kStatusPathNotFound), err);
   return true;
+}
+
+// --info: the disc model of the folder, read from its IFOs and the sizes of
+// its files. Exit 0 when it was read without a problem; 1 when VIDEO_TS.IFO
+// could not be read or a table is damaged, with each problem on `err` after
+// whatever could be read.
+int Info(const std::string& dir, bool json, std::ostream& out, std::ostream& err) {
+  const disc::Disc model = disc::ReadDisc(dir);
+  if (json) {
+    out << DiscInfoJson(model).dump(2) << '\n';
+  } else {
+    PrintDiscInfo(model, FindTitleSetRows(dir, "", false), out);
+  }
+  for (const disc::Problem& problem : model.problems) err << problem.text << '\n';
+  return model.vmg.read && model.problems.empty() ? kExitOk : kExitFailed;
 }
 
 int ReportPassedOver(const BackupResult& result, std::ostream& err) {
@@ -94,6 +113,8 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
   auto* list = app.add_option("--list", a.listDir, "Show the blankable VOB sets of DIR with their sizes")->type_name("DIR");
   auto* restore = app.add_option("--restore", a.restoreDir, "Restore every backup (NAME~) in DIR, then list it")->type_name("DIR");
   auto* del = app.add_option("--delete-backups", a.deleteDir, "Delete every backup (NAME~) in DIR")->type_name("DIR");
+  auto* info = app.add_flag("--info", a.info, "Show the titles, chapters, lengths, languages and menus of DIR");
+  auto* json = app.add_flag("--json", a.json, "With --info: print it as JSON");
   auto* titles = app.add_option("--titles", a.titles, "Title sets whose titles are blanked, e.g. 3,5-7")->type_name("LIST");
   auto* menus = app.add_option("--menus", a.menus, "Title sets whose menus are blanked")->type_name("LIST");
   auto* vmg = app.add_flag("--vmg-menu", a.vmgMenu, "Blank the video manager menu (VIDEO_TS.VOB)");
@@ -104,7 +125,7 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
   auto* mergeCells = app.add_flag("--merge-cells", a.mergeCells, "Merge the cells of a blanked chain into one");
   auto* replacement = app.add_option("--replacement", a.replacement, "Use this one-frame VOB instead of the built-in one")->type_name("FILE");
   auto* still = app.add_option("--still-time", a.stillTime, "Still time in seconds (0..255) for the replacement VOB's cells")->type_name("N");
-  auto* dir = app.add_option("DIR", a.blankDir, "The VIDEO_TS folder to blank");
+  auto* dir = app.add_option("DIR", a.blankDir, "The VIDEO_TS folder to blank (or, with --info, to show)");
   still->check([](const std::string& text) { return ParseWholeNumber(text) ? std::string() : "not a whole number"; });
 
   // The four forms exclude one another; the blanking options need DIR.
@@ -116,6 +137,13 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
   }
   for (auto* option : {titles, menus, vmg, noBackup, keepAudio, keepStops, mergeProgs, mergeCells, replacement, still})
     option->needs(dir);
+  // --info DIR reads the folder that the blanking form would change, and
+  // excludes every other form and every blanking option.
+  for (auto* other : {list, restore, del, titles, menus, replacement, still}) info->excludes(other);
+  for (auto* flag : {vmg, noBackup, keepAudio, keepStops, mergeProgs, mergeCells}) info->excludes(flag);
+  info->needs(dir);
+  // --json changes how a command reports, not what it does.
+  json->needs(info);
 
   try {
     std::vector<std::string> args(argv + 1, argv + argc);
@@ -142,6 +170,10 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     const int code = ReportPassedOver(RestoreBackups(a.restoreDir), err);
     PrintRows(a.restoreDir, out);
     return code;
+  }
+  if (info->count()) {
+    if (FolderMissing(a.blankDir, err)) return kExitFailed;
+    return Info(a.blankDir, a.json, out, err);
   }
   if (del->count()) {
     if (FolderMissing(a.deleteDir, err)) return kExitFailed;

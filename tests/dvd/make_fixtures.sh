@@ -12,7 +12,7 @@
 # every test of a build folder.
 set -euo pipefail
 
-ALL="pal_menu ntsc_two_sets pal_split pal_nomenu_vts demo"
+ALL="pal_menu ntsc_two_sets pal_split pal_nomenu_vts pal_languages demo"
 STAMP=.kestrune-fixture
 
 if [ $# -lt 1 ]; then
@@ -32,7 +32,7 @@ mkdir -p "$OUTDIR"
 OUTDIR=$(cd "$OUTDIR" && pwd)
 VERSION=$(sha256sum <"${BASH_SOURCE[0]}" | cut -c1-16)
 
-for tool in ffmpeg dvdauthor; do
+for tool in ffmpeg dvdauthor spumux; do
   command -v "$tool" >/dev/null || { echo "$0: $tool not found" >&2; exit 1; }
 done
 
@@ -57,6 +57,34 @@ clip() {
     -target "$system-dvd" -aspect "$aspect" \
     -fflags +bitexact -flags:v +bitexact -flags:a +bitexact -threads 1 \
     "$WORK/$file"
+}
+
+# clip_streams FILE ASPECT SECONDS: a PAL clip with two stereo audio
+# streams, AC-3 (440 Hz) then MPEG-1 Layer II (880 Hz).
+clip_streams() {
+  local file=$1 aspect=$2 seconds=$3
+  [ -f "$WORK/$file" ] && return 0
+  ffmpeg -nostdin -loglevel error -y \
+    -f lavfi -i "testsrc=size=720x576:rate=25:duration=$seconds" \
+    -f lavfi -i "sine=frequency=440:sample_rate=48000:duration=$seconds" \
+    -f lavfi -i "sine=frequency=880:sample_rate=48000:duration=$seconds" \
+    -map 0:v -map 1:a -map 2:a -target pal-dvd -aspect "$aspect" -ac 2 -c:a:1 mp2 -b:a:1 192k \
+    -fflags +bitexact -flags:v +bitexact -flags:a +bitexact -threads 1 \
+    "$WORK/$file"
+}
+
+# with_subtitles IN OUT: IN with two sub-picture streams of one caption each
+# (a two-colour paletted PNG), multiplexed by spumux.
+with_subtitles() {
+  local in=$1 out=$2
+  [ -f "$WORK/$out" ] && return 0
+  ffmpeg -nostdin -loglevel error -y -f lavfi -i "color=c=white:s=64x32" -frames:v 1 -pix_fmt pal8 \
+    -fflags +bitexact -flags:v +bitexact "$WORK/caption.png"
+  cat >"$WORK/caption.xml" <<'XML'
+<subpictures><stream><spu start="00:00:00.00" end="00:00:00.50" image="caption.png" xoffset="100" yoffset="400"/></stream></subpictures>
+XML
+  (cd "$WORK" && VIDEO_FORMAT=PAL spumux -s 0 caption.xml <"$in" 2>/dev/null |
+    VIDEO_FORMAT=PAL spumux -s 1 caption.xml >"$out" 2>/dev/null)
 }
 
 # is_complete NAME: the folder was renamed into place by this very script.
@@ -286,6 +314,80 @@ make_pal_nomenu_vts() {
         <vob file="pal_t1b.mpg"/>
         <post>call menu;</post>
       </pgc>
+    </titles>
+  </titleset>
+</dvdauthor>
+XML
+  author "$1" PAL
+}
+
+# --- pal_languages: PAL; streams and languages. The video manager menu has
+# two language units (en, fr); title set 1 has menus in en and de and one 16:9
+# title of two chapters with audio en (AC-3 stereo) and de (MPEG-1 stereo) and
+# sub-pictures de and fr; title set 2 has a 4:3 title with one 5.1 AC-3
+# stream that names no language. Menu clips carry one MPEG-1 stream: a menu
+# domain has room for one audio stream's attributes. Every menu domain has an
+# en unit, the language players (and libdvdnav) ask for first.
+make_pal_languages() {
+  clip_streams pal_two_audio.mpg 16:9 1
+  with_subtitles pal_two_audio.mpg pal_two_audio_subs.mpg
+  if [ ! -f "$WORK/pal_menu_mp2.mpg" ]; then
+    ffmpeg -nostdin -loglevel error -y \
+      -f lavfi -i "testsrc=size=720x576:rate=25:duration=1" \
+      -f lavfi -i "sine=frequency=330:sample_rate=48000:duration=1" \
+      -target pal-dvd -aspect 4:3 -c:a mp2 -b:a 192k \
+      -fflags +bitexact -flags:v +bitexact -flags:a +bitexact -threads 1 \
+      "$WORK/pal_menu_mp2.mpg"
+  fi
+  if [ ! -f "$WORK/pal_surround.mpg" ]; then
+    ffmpeg -nostdin -loglevel error -y \
+      -f lavfi -i "testsrc=size=720x576:rate=25:duration=1" \
+      -f lavfi -i "sine=frequency=550:sample_rate=48000:duration=1" \
+      -target pal-dvd -aspect 4:3 -ac 6 -b:a 384k \
+      -fflags +bitexact -flags:v +bitexact -flags:a +bitexact -threads 1 \
+      "$WORK/pal_surround.mpg"
+  fi
+  cat >"$WORK/$1.xml" <<'XML'
+<dvdauthor>
+  <vmgm>
+    <menus lang="en">
+      <video format="pal" aspect="4:3"/>
+      <pgc entry="title"><vob file="pal_menu_mp2.mpg"/><post>jump titleset 1 menu;</post></pgc>
+    </menus>
+    <menus lang="fr">
+      <video format="pal" aspect="4:3"/>
+      <pgc entry="title"><vob file="pal_menu_mp2.mpg"/><post>jump titleset 1 menu;</post></pgc>
+    </menus>
+  </vmgm>
+  <titleset>
+    <menus lang="en">
+      <video format="pal" aspect="4:3"/>
+      <pgc entry="root"><vob file="pal_menu_mp2.mpg"/><post>jump title 1;</post></pgc>
+    </menus>
+    <menus lang="de">
+      <video format="pal" aspect="4:3"/>
+      <pgc entry="root"><vob file="pal_menu_mp2.mpg"/><post>jump title 1;</post></pgc>
+    </menus>
+    <titles>
+      <video format="pal" aspect="16:9"/>
+      <audio lang="en"/>
+      <audio lang="de"/>
+      <subpicture lang="de"/>
+      <subpicture lang="fr"/>
+      <pgc>
+        <vob file="pal_two_audio_subs.mpg" chapters="0,0.5"/>
+        <post>call vmgm menu;</post>
+      </pgc>
+    </titles>
+  </titleset>
+  <titleset>
+    <menus>
+      <video format="pal" aspect="4:3"/>
+      <pgc entry="root"><vob file="pal_menu_mp2.mpg"/><post>jump title 1;</post></pgc>
+    </menus>
+    <titles>
+      <video format="pal" aspect="4:3"/>
+      <pgc><vob file="pal_surround.mpg"/><post>call menu;</post></pgc>
     </titles>
   </titleset>
 </dvdauthor>

@@ -134,6 +134,10 @@ PgcInfo ToPgcInfo(const pgc_t& pgc, std::uint8_t entryId) {
   if (pgc.program_map != nullptr) {
     for (int p = 0; p < pgc.nr_of_programs; ++p) info.programMap.push_back(pgc.program_map[p]);
   }
+  for (int i = 0; i < 8; ++i)
+    if (pgc.audio_control[i] & 0x8000) info.audioAvailable |= static_cast<std::uint8_t>(1u << i);
+  for (int i = 0; i < 32; ++i)
+    if (pgc.subp_control[i] & 0x80000000u) info.subpictureAvailable |= 1u << i;
   for (int c = 0; c < pgc.nr_of_cells; ++c) {
     CellInfo cell;
     if (pgc.cell_playback != nullptr) {
@@ -199,6 +203,15 @@ void FillMenu(const ifo_handle_t& ifo, MenuDomain& menu) {
   }
   menu.cAdt = ToCellAddresses(ifo.menu_c_adt);
   menu.vobuAdmap = ToVobuStarts(ifo.menu_vobu_admap);
+}
+
+std::string LanguageOf(unsigned type, std::uint16_t code) {
+  if (type != 1 || code == 0) return "";
+  return {static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)};
+}
+
+AudioStreamInfo ToAudioStream(const audio_attr_t& attr) {
+  return {attr.audio_format, attr.channels + 1, attr.sample_frequency, LanguageOf(attr.lang_type, attr.lang_code)};
 }
 
 // video_attr_t: video_format 1 = 625/50, display_aspect_ratio 3 = 16:9.
@@ -581,6 +594,8 @@ IfoReport OpenAllIfos(const fs::path& folder) {
       vmg.menu.wide = IsWide(mat.vmgm_video_attr);
       vmg.menu.audioStreams = mat.nr_of_vmgm_audio_streams;
       vmg.menu.subpictureStreams = mat.nr_of_vmgm_subp_streams;
+      vmg.menu.pictureSize = mat.vmgm_video_attr.picture_size;
+      if (mat.nr_of_vmgm_audio_streams > 0) vmg.menu.audio.push_back(ToAudioStream(mat.vmgm_audio_attr));
       if (ifo->first_play_pgc != nullptr) {
         vmg.hasFirstPlayPgc = true;
         const PgcInfo fp = ToPgcInfo(*ifo->first_play_pgc, 0);
@@ -633,6 +648,11 @@ IfoReport OpenAllIfos(const fs::path& folder) {
       set.wide = IsWide(mat.vts_video_attr);
       set.audioStreams = mat.nr_of_vts_audio_streams;
       set.subpictureStreams = mat.nr_of_vts_subp_streams;
+      set.pictureSize = mat.vts_video_attr.picture_size;
+      for (int i = 0; i < std::min<int>(mat.nr_of_vts_audio_streams, 8); ++i)
+        set.audio.push_back(ToAudioStream(mat.vts_audio_attr[i]));
+      for (int i = 0; i < std::min<int>(mat.nr_of_vts_subp_streams, 32); ++i)
+        set.subpictureLanguages.push_back(LanguageOf(mat.vts_subp_attr[i].type, mat.vts_subp_attr[i].lang_code));
       set.menu.vobsSector = mat.vtsm_vobs;
       set.menu.pgciUtSector = mat.vtsm_pgci_ut;
       set.menu.cAdtSector = mat.vtsm_c_adt;
@@ -641,6 +661,8 @@ IfoReport OpenAllIfos(const fs::path& folder) {
       set.menu.wide = IsWide(mat.vtsm_video_attr);
       set.menu.audioStreams = mat.nr_of_vtsm_audio_streams;
       set.menu.subpictureStreams = mat.nr_of_vtsm_subp_streams;
+      set.menu.pictureSize = mat.vtsm_video_attr.picture_size;
+      if (mat.nr_of_vtsm_audio_streams > 0) set.menu.audio.push_back(ToAudioStream(mat.vtsm_audio_attr));
       if (ifo->vts_ptt_srpt != nullptr) {
         for (int t = 0; t < ifo->vts_ptt_srpt->nr_of_srpts; ++t) {
           const ttu_t& title = ifo->vts_ptt_srpt->title[t];

@@ -50,6 +50,16 @@ struct PgcInfo {
   int cellCommands = 0;
   std::vector<int> programMap;       // first cell of each program
   std::vector<CellInfo> cellList;
+  std::uint8_t audioAvailable = 0;         // bit i: audio_control[i] marks stream i available
+  std::uint32_t subpictureAvailable = 0;   // bit i: subp_control[i] marks stream i available
+};
+
+// The attributes of one audio stream (audio_attr_t).
+struct AudioStreamInfo {
+  int format = 0;                    // 0 AC-3, 2 MPEG-1, 3 MPEG-2, 4 LPCM, 6 DTS, 7 SDDS
+  int channels = 0;                  // as a count (libdvdread keeps it minus one)
+  int sampleFrequency = 0;           // 0 = 48 kHz, 1 = 96 kHz
+  std::string language;              // two letters when lang_type is 1, else ""
 };
 
 // One menu language unit of a PGCI_UT.
@@ -77,6 +87,8 @@ struct MenuDomain {
   bool wide = false;                 // menu video attributes: 16:9
   int audioStreams = 0;
   int subpictureStreams = 0;
+  int pictureSize = 0;               // video_attr_t picture_size: 0 = 720 wide, ..., 3 = 352 half height
+  std::vector<AudioStreamInfo> audio;  // the first `audioStreams` (at most one, as libdvdread reads them)
   std::vector<MenuLanguageUnit> languageUnits;
   int pgcCount = 0;                  // over every language unit
   int cellCount = 0;                 // over every menu PGC
@@ -133,6 +145,9 @@ struct TitleSetInfo {
   bool wide = false;                 // title video attributes: 16:9
   int audioStreams = 0;
   int subpictureStreams = 0;
+  int pictureSize = 0;               // as in MenuDomain
+  std::vector<AudioStreamInfo> audio;              // title audio streams
+  std::vector<std::string> subpictureLanguages;    // title sub-picture streams: two letters or ""
   std::vector<std::vector<Ptt>> ptts;  // VTS_PTT_SRPT: the chapters of each VTS title
   std::vector<PgcInfo> pgcs;         // VTS_PGCI
   int cellCount = 0;                 // over every title PGC

@@ -1,0 +1,76 @@
+// The tables of program chains: a PGCI (VTS_PGCI, or the PGCI_LU of one menu
+// language unit) and the PGCI_UT of a menu domain (VMGM_PGCI_UT,
+// VTSM_PGCI_UT), which holds one PGCI_LU per menu language.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "disc_problem.h"
+#include "program_chain_info.h"
+#include "table_reader.h"
+
+namespace kestrune::disc {
+
+// Where a table lies in its IFO, as its MAT pointer and end address say.
+struct TableSpan {
+  std::uint32_t sector = 0;  // start sector; 0 = absent
+  std::int64_t length = 0;   // end address + 1; 0 when absent
+  bool Present() const { return sector != 0; }
+};
+
+// A PGCI_SRP search pointer and the PGC it leads to. PGC numbers (PGCN) count
+// these pointers from 1; several pointers may lead to one PGC.
+struct PgciSrp {
+  std::uint32_t category = 0;  // byte 0: bit 7 entry PGC, then the VTS title number or (menus) the menu type
+  std::uint32_t offset = 0;    // from the PGCI's first byte
+  std::optional<ProgramChain> pgc;  // none when the chain could not be read
+
+  bool IsEntry() const { return (category & 0x80000000u) != 0; }
+  int VtsTitle() const { return static_cast<int>(category >> 24 & 0x7F); }
+  int MenuType() const { return static_cast<int>(category >> 24 & 0x0F); }  // 2 title, 3 root, 4 sub-picture, 5 audio, 6 angle, 7 chapter
+};
+
+struct Pgci {
+  std::int64_t offset = 0;  // image offset
+  std::int64_t length = 0;  // end address + 1
+  std::vector<PgciSrp> srps;
+};
+
+// Which menus a language unit holds, from its PGCI_LU_SRP byte 3: in the
+// video manager bit 7 is the title menu; in a title set bit 7 is the root
+// menu, then the sub-picture, audio, angle and chapter (PTT) menus.
+struct ExistingMenus {
+  std::uint8_t raw = 0;
+  bool title = false, root = false, subpicture = false, audio = false, angle = false, chapter = false;
+};
+
+enum class MenuDomain { kVmgm, kVtsm };
+
+struct MenuLanguageUnit {
+  std::string language;  // two letters, "" when the code field holds none
+  std::uint8_t languageExtension = 0;
+  ExistingMenus menus;
+  std::uint32_t offset = 0;  // of its PGCI_LU from the PGCI_UT's first byte
+  Pgci pgci;                 // empty when the PGCI_LU could not be read
+};
+
+struct PgciUt {
+  TableSpan table;
+  std::vector<MenuLanguageUnit> units;
+};
+
+// Reads the PGCI in `list`: a damaged search pointer list throws TableError;
+// a PGC that cannot be read is left out (its pointer stays) and noted in
+// `problems`.
+Pgci ReadPgci(const TableReader& list, Problems& problems);
+
+// Reads the PGCI_UT in `table`; a language unit whose PGCI_LU cannot be read
+// keeps its code and menus and is noted in `problems`.
+PgciUt ReadPgciUt(const TableReader& table, MenuDomain domain, Problems& problems);
+
+ExistingMenus DecodeExistingMenus(std::uint8_t raw, MenuDomain domain);
+
+}  // namespace kestrune::disc

@@ -1,0 +1,13 @@
+#include "disc_problem.h"
+
+namespace kestrune::disc {
+
+void Note(Problems& problems, const std::string& file, const std::string& table, const std::string& field,
+          const std::string& what) {
+  std::string text = file;
+  if (!table.empty()) text += ": " + table;
+  if (!field.empty()) text += ": " + field;
+  problems.push_back({file, table, field, text + " " + what});
+}
+
+}  // namespace kestrune::disc

@@ -1,0 +1,279 @@
+// The disc model on synthetic folders: the IFO layouts other authoring tools
+// write, the decoding of attributes and playback times, and damaged tables,
+// which are noted by file, table and field while the rest is still read.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "disc/disc.h"
+#include "synthetic_disc.h"
+#include "temp_folder.h"
+
+namespace kestrune {
+namespace {
+
+using disc::Disc;
+using disc::ReadDisc;
+using test::TempFolder;
+namespace syn = test::synthetic;
+
+std::string Texts(const disc::Problems& problems) {
+  std::string text;
+  for (const disc::Problem& p : problems) text += p.text + "\n";
+  return text;
+}
+
+// ------------------------------------------------- layouts of other tools
+
+struct LayoutCase {
+  const char* name;
+  syn::DiscLayout layout;
+};
+
+void PrintTo(const LayoutCase& c, std::ostream* out) { *out << c.name; }
+
+class OtherToolsLayout : public ::testing::TestWithParam<LayoutCase> {};
+
+TEST_P(OtherToolsLayout, IsReadWithoutProblems) {
+  TempFolder folder;
+  const syn::DiscFacts facts = syn::WriteDisc(folder.Dir(), GetParam().layout);
+  const Disc d = ReadDisc(folder.Dir());
+  EXPECT_EQ(Texts(d.problems), "");
+  ASSERT_TRUE(d.vmg.read);
+  ASSERT_EQ(d.titleSets.size(), 2u);
+  ASSERT_EQ(d.titles.size(), facts.titles.size());
+  for (std::size_t j = 0; j < facts.titles.size(); ++j) {
+    SCOPED_TRACE("title " + std::to_string(j + 1));
+    const disc::Title& t = d.titles[j];
+    EXPECT_EQ(t.number, static_cast<int>(j + 1));
+    EXPECT_EQ(t.entry.titleSet, facts.titles[j].titleSet);
+    EXPECT_EQ(t.entry.vtsTitle, facts.titles[j].vtsTitle);
+    EXPECT_EQ(t.entry.chapters, facts.titles[j].chapters);
+    EXPECT_EQ(t.entry.angles, 1);
+    EXPECT_EQ(t.entry.titleSetSector, facts.titles[j].titleSetSector);
+    // Title k of a set is PGC k; every synthetic chain plays 0:12:34 and 16 frames at 25 fps.
+    EXPECT_EQ(t.firstPgcn, t.entry.vtsTitle);
+    ASSERT_TRUE(t.playbackTime);
+    EXPECT_EQ(t.playbackTime->Clock(), "0:12:34");
+    EXPECT_DOUBLE_EQ(t.DurationSeconds(), 12 * 60 + 34 + 16.0 / 25);
+    EXPECT_EQ(t.cells.size(), t.entry.titleSet == 1 ? 3u : 1u);
+  }
+  const bool commandOnly = GetParam().layout.commandOnlyMenus;
+  EXPECT_EQ(d.vmg.menuVobBytes, commandOnly ? -1 : facts.vmgMenuVobBytes);
+  EXPECT_EQ(d.vmg.ptlMait.Present(), GetParam().layout.ptlMait);
+  for (const disc::VideoTitleSet& set : d.titleSets) {
+    SCOPED_TRACE(set.file);
+    EXPECT_EQ(set.TitleVobBytes(), facts.titleVobBytes[static_cast<std::size_t>(set.number)]);
+    EXPECT_EQ(set.menuVobBytes, commandOnly ? -1 : facts.menuVobBytes[static_cast<std::size_t>(set.number)]);
+    EXPECT_EQ(set.mat.vtsmVobsSector == 0, commandOnly);
+    ASSERT_EQ(set.vtsmPgciUt.units.size(), 1u);
+    const disc::MenuLanguageUnit& unit = set.vtsmPgciUt.units[0];
+    EXPECT_EQ(unit.language, "en");
+    EXPECT_TRUE(unit.menus.root);
+    ASSERT_EQ(unit.pgci.srps.size(), 2u);
+    for (const disc::PgciSrp& srp : unit.pgci.srps) {
+      ASSERT_TRUE(srp.pgc);
+      EXPECT_EQ(srp.pgc->cells.size(), commandOnly ? 0u : 1u);
+      ASSERT_TRUE(srp.pgc->commands);
+      EXPECT_EQ(srp.pgc->commands->pre.size(), commandOnly ? 2u : 1u);
+    }
+  }
+  ASSERT_EQ(d.vmg.vmgmPgciUt.units.size(), 1u);
+  EXPECT_TRUE(d.vmg.vmgmPgciUt.units[0].menus.title);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Disc, OtherToolsLayout,
+    ::testing::Values(LayoutCase{"dvdauthor_like", {}}, LayoutCase{"sixteen_free_sectors_between_sets", {.setGapSectors = 16}},
+                      LayoutCase{"free_sectors_between_tables", {.tableGapSectors = 2}},
+                      LayoutCase{"command_only_menus", {.commandOnlyMenus = true}},
+                      LayoutCase{"ifo_longer_than_its_last_sector", {.ifoPaddingSectors = 3}},
+                      LayoutCase{"parental_management_table", {.ptlMait = true}},
+                      LayoutCase{"titles_out_of_set_order", {.titlesOutOfOrder = true}},
+                      LayoutCase{"all_at_once", {16, 1, true, 2, true, true}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(DiscModel, TakesStreamsFromTheMatAndAvailabilityFromTheFirstChain) {
+  TempFolder folder;
+  syn::WriteDisc(folder.Dir(), {});
+  const Disc d = ReadDisc(folder.Dir());
+  const disc::VideoTitleSet& one = d.titleSets.at(0);
+  EXPECT_EQ(one.mat.titles.video.tvSystem, disc::TvSystem::kPal);
+  EXPECT_EQ(one.mat.titles.video.aspect, disc::AspectRatio::k4x3);
+  ASSERT_EQ(one.mat.titles.audio.size(), 2u);
+  EXPECT_EQ(one.mat.titles.audio[0].format, disc::AudioFormat::kAc3);
+  EXPECT_EQ(one.mat.titles.audio[0].language, "en");
+  EXPECT_EQ(one.mat.titles.audio[1].format, disc::AudioFormat::kMpeg1);
+  EXPECT_EQ(one.mat.titles.audio[1].channels, 2);
+  EXPECT_EQ(one.mat.titles.audio[1].sampleRate, 48000);
+  ASSERT_EQ(one.mat.titles.subpictures.size(), 1u);
+  EXPECT_EQ(one.mat.titles.subpictures[0].language, "fr");
+  EXPECT_EQ(d.titleSets.at(1).mat.titles.video.aspect, disc::AspectRatio::k16x9);
+  // The synthetic chains mark every stream available; only the set's own count.
+  EXPECT_EQ(d.titles.at(0).audioStreams, (std::vector<int>{0, 1}));
+  EXPECT_EQ(d.titles.at(0).subpictureStreams, (std::vector<int>{0}));
+  EXPECT_EQ(d.titles.at(1).subpictureStreams, std::vector<int>{});
+}
+
+TEST(StreamAttributes, DecodeEveryCodeOfTheFields) {
+  const auto ntscHalf = disc::DecodeVideoAttributes(0x4C0C);  // MPEG-2, 525/60, 16:9; 352x240
+  EXPECT_EQ(ntscHalf.tvSystem, disc::TvSystem::kNtsc);
+  EXPECT_EQ(ntscHalf.aspect, disc::AspectRatio::k16x9);
+  EXPECT_EQ(ntscHalf.mpegVersion, 2);
+  EXPECT_EQ(ntscHalf.width, 352);
+  EXPECT_EQ(ntscHalf.height, 240);
+  const auto reserved = disc::DecodeVideoAttributes(0x2400);  // TV system 2 and aspect 1 are reserved codes
+  EXPECT_EQ(reserved.tvSystem, disc::TvSystem::kUnknown);
+  EXPECT_EQ(reserved.aspect, disc::AspectRatio::kUnknown);
+  EXPECT_EQ(reserved.width, 0);
+
+  const std::pair<std::uint8_t, disc::AudioFormat> formats[] = {
+      {0x00, disc::AudioFormat::kAc3},  {0x20, disc::AudioFormat::kUnknown}, {0x40, disc::AudioFormat::kMpeg1},
+      {0x60, disc::AudioFormat::kMpeg2}, {0x80, disc::AudioFormat::kLpcm},   {0xA0, disc::AudioFormat::kUnknown},
+      {0xC0, disc::AudioFormat::kDts},  {0xE0, disc::AudioFormat::kSdds}};
+  for (const auto& [byte, format] : formats)
+    EXPECT_EQ(disc::DecodeAudioAttributes({byte, 0, 0, 0, 0, 0, 0, 0}).format, format) << int(byte);
+  const auto lpcm = disc::DecodeAudioAttributes({0x84, 0x15, 'j', 'a', 0, 0, 0, 0});  // 96 kHz, 6 channels
+  EXPECT_EQ(lpcm.sampleRate, 96000);
+  EXPECT_EQ(lpcm.channels, 6);
+  EXPECT_EQ(lpcm.language, "ja");
+  // A language code without language type 1, or type 1 without letters, names none.
+  EXPECT_EQ(disc::DecodeAudioAttributes({0x00, 0x01, 'e', 'n', 0, 0, 0, 0}).language, "");
+  EXPECT_EQ(disc::DecodeAudioAttributes({0x04, 0x01, 0, 0, 0, 0, 0, 0}).language, "");
+  EXPECT_EQ(disc::DecodeSubpictureAttributes({0x01, 0, 'd', 'e', 0, 0}).language, "de");
+  EXPECT_EQ(disc::DecodeSubpictureAttributes({0x02, 0, 'd', 'e', 0, 0}).language, "");
+}
+
+TEST(DvdTime, DecodesBcdDigitsAndTheFrameRate) {
+  const disc::DvdTime pal = disc::DecodeDvdTime(0x01023059);  // 1:02:30, frame 19 at 25 fps
+  EXPECT_EQ(pal.Clock(), "1:02:30");
+  EXPECT_EQ(pal.framesPerSecond, 25);
+  EXPECT_DOUBLE_EQ(pal.Seconds(), 3750 + 19.0 / 25);
+  const disc::DvdTime ntsc = disc::DecodeDvdTime(0x000000D5);  // frame 15 at 30 fps
+  EXPECT_DOUBLE_EQ(ntsc.Seconds(), 0.5);
+  // Rate bits 00 (a command-only chain's time): the frames do not count.
+  EXPECT_DOUBLE_EQ(disc::DecodeDvdTime(0x00000115).Seconds(), 1.0);
+  EXPECT_TRUE(pal.validBcd);
+  EXPECT_FALSE(disc::DecodeDvdTime(0x00AA0000).validBcd);
+  EXPECT_FALSE(disc::DecodeDvdTime(0x00600000).validBcd);  // minute 60
+}
+
+// ------------------------------------------------------- damaged tables
+
+class DamagedDisc : public ::testing::Test {
+ protected:
+  TempFolder folder;
+  void SetUp() override { syn::WriteDisc(folder.Dir(), {}); }
+  std::vector<std::uint8_t> Read(const std::string& name) { return test::ReadBytes(folder / name); }
+  void Write(const std::string& name, const std::vector<std::uint8_t>& bytes) { test::WriteBytes(folder / name, bytes); }
+  // The start byte of the table whose start sector the MAT holds at `pointer`.
+  std::int64_t TableAt(const std::vector<std::uint8_t>& ifo, std::int64_t pointer) {
+    return static_cast<std::int64_t>(syn::Get32(ifo, pointer)) * 2048;
+  }
+  static const disc::Problem* Find(const Disc& d, const std::string& table) {
+    for (const disc::Problem& p : d.problems)
+      if (p.table == table) return &p;
+    return nullptr;
+  }
+};
+
+TEST_F(DamagedDisc, TitleSearchTableRunningPastTheFile) {
+  auto vmg = Read("VIDEO_TS.IFO");
+  syn::Put32(vmg, TableAt(vmg, 0xC4) + 4, 0x00FFFFFF);
+  Write("VIDEO_TS.IFO", vmg);
+  const Disc d = ReadDisc(folder.Dir());
+  const disc::Problem* p = Find(d, "TT_SRPT");
+  ASSERT_NE(p, nullptr) << Texts(d.problems);
+  EXPECT_EQ(p->file, "VIDEO_TS.IFO");
+  EXPECT_EQ(p->field, "end address");
+  EXPECT_NE(p->text.find("VIDEO_TS.IFO: TT_SRPT: end address 0xFFFFFF runs past the end of the file"), std::string::npos)
+      << p->text;
+  // What lies inside the file is still read, and so is every title set.
+  EXPECT_EQ(d.titles.size(), 3u);
+  EXPECT_EQ(d.titleSets.size(), 2u);
+  EXPECT_TRUE(d.titleSets[1].read);
+}
+
+TEST_F(DamagedDisc, ChainOffsetOutsideTheChainList) {
+  auto vts = Read("VTS_02_0.IFO");
+  const std::int64_t pgci = TableAt(vts, 0xCC);
+  syn::Put32(vts, pgci + 12, 0x7FFF0);  // PGC 1
+  Write("VTS_02_0.IFO", vts);
+  const Disc d = ReadDisc(folder.Dir());
+  const disc::Problem* p = Find(d, "VTS_PGCI");
+  ASSERT_NE(p, nullptr) << Texts(d.problems);
+  EXPECT_EQ(p->file, "VTS_02_0.IFO");
+  EXPECT_EQ(p->field, "PGC 1 offset");
+  const auto& srps = d.titleSets[1].vtsPgci.srps;
+  ASSERT_EQ(srps.size(), 2u);
+  EXPECT_FALSE(srps[0].pgc);
+  EXPECT_TRUE(srps[1].pgc);  // the other chain is still read
+  EXPECT_FALSE(d.titles[1].playbackTime);
+  EXPECT_TRUE(d.titles[2].playbackTime);
+}
+
+TEST_F(DamagedDisc, CountsBeyondWhatTheFormatAllows) {
+  auto vts = Read("VTS_01_0.IFO");
+  syn::Put16(vts, 0x202, 9);  // title audio streams: at most 8
+  const std::int64_t pgc = TableAt(vts, 0xCC) + syn::Get32(vts, TableAt(vts, 0xCC) + 12);
+  const std::int64_t commands = pgc + syn::Get16(vts, pgc + 0xE4);
+  syn::Put16(vts, commands + 2, 200);  // post commands: at most 128 in all
+  Write("VTS_01_0.IFO", vts);
+  auto vmg = Read("VIDEO_TS.IFO");
+  syn::Put16(vmg, TableAt(vmg, 0xC4), 0xFFFF);  // titles: at most 99, and room for 3
+  Write("VIDEO_TS.IFO", vmg);
+  const Disc d = ReadDisc(folder.Dir());
+  const std::string texts = Texts(d.problems);
+  EXPECT_NE(texts.find("VTS_01_0.IFO: VTSI_MAT: title audio stream count 9 is more than the 8"), std::string::npos) << texts;
+  EXPECT_NE(texts.find("VTS_01_0.IFO: VTS_PGCI: PGC 1: command table: command counts"), std::string::npos) << texts;
+  EXPECT_NE(texts.find("VIDEO_TS.IFO: TT_SRPT: title count 65535"), std::string::npos) << texts;
+  EXPECT_EQ(d.titleSets[0].mat.titles.audio.size(), 8u);
+  EXPECT_EQ(d.titles.size(), 3u);
+}
+
+TEST_F(DamagedDisc, MissingIfoFiles) {
+  std::remove((folder / "VTS_02_0.IFO").c_str());
+  Disc d = ReadDisc(folder.Dir());
+  EXPECT_EQ(Texts(d.problems).find("VTS_02_0.IFO is missing"), 0u) << Texts(d.problems);
+  ASSERT_EQ(d.titleSets.size(), 2u);
+  EXPECT_TRUE(d.titleSets[0].read);
+  EXPECT_FALSE(d.titleSets[1].read);
+  EXPECT_EQ(d.titleSets[1].TitleVobBytes(), 1000 * 2048);  // sizes come from the folder all the same
+
+  std::remove((folder / "VIDEO_TS.IFO").c_str());
+  d = ReadDisc(folder.Dir());
+  EXPECT_FALSE(d.vmg.read);
+  EXPECT_EQ(d.titleSets.size(), 1u);  // the title set IFOs that are there
+  EXPECT_TRUE(d.titleSets[0].read);
+  EXPECT_GT(d.folderBytes, 0);
+}
+
+// Every byte of every table set to 0xFF, then to 0x00, one at a time: the
+// model notes what it notes and never throws or reads out of bounds.
+TEST(DiscModel, SurvivesEveryByteOfTheTablesDamaged) {
+  TempFolder folder;
+  syn::WriteDisc(folder.Dir(), {});
+  for (const char* name : {"VIDEO_TS.IFO", "VTS_01_0.IFO"}) {
+    const std::vector<std::uint8_t> original = test::ReadBytes(folder / name);
+    const bool vmg = name[0] == 'V' && name[1] == 'I';
+    for (std::size_t pos = 0x80; pos < original.size(); ++pos) {
+      for (const std::uint8_t value : {std::uint8_t{0xFF}, std::uint8_t{0x00}}) {
+        if (original[pos] == value) continue;
+        std::vector<std::uint8_t> bytes = original;
+        bytes[pos] = value;
+        disc::Problems problems;
+        const IfoImage image(bytes);
+        ASSERT_NO_THROW({
+          if (vmg)
+            disc::ReadVideoManager(image, problems);
+          else
+            disc::ReadVideoTitleSet(1, image, problems);
+        }) << name << " byte " << pos;
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace kestrune
