@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -202,6 +203,40 @@ bool ReadWholeFile(const std::string& path, std::int64_t maxBytes, std::vector<s
       return false;
     }
     if (got == 0) break;  // the file shrank while being read
+    done += static_cast<std::size_t>(got);
+  }
+  bytes.resize(done);
+  return true;
+}
+
+bool ReadFileRange(const std::string& path, std::int64_t offset, std::int64_t length,
+                   std::vector<std::uint8_t>& bytes, std::error_code& error) {
+  bytes.clear();
+  Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  struct stat st {};
+  if (fd.fd < 0 || ::fstat(fd.fd, &st) != 0) {
+    error = LastError();
+    return false;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    error = std::make_error_code(S_ISDIR(st.st_mode) ? std::errc::is_a_directory : std::errc::invalid_argument);
+    return false;
+  }
+  if (offset < 0 || length < 0) {
+    error = std::make_error_code(std::errc::invalid_argument);
+    return false;
+  }
+  const std::int64_t available = offset < st.st_size ? st.st_size - offset : 0;
+  bytes.resize(static_cast<std::size_t>(std::min(length, available)));
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t got = ::pread(fd.fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset) + static_cast<off_t>(done));
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      error = LastError();
+      return false;
+    }
+    if (got == 0) break;
     done += static_cast<std::size_t>(got);
   }
   bytes.resize(done);

@@ -121,6 +121,11 @@ enum class DataFlush {
   kLater,         // the caller flushes the file (FlushFile) before it reports success
 };
 
+// Reads up to `length` bytes of `path` from byte `offset` on (fewer where the
+// file ends first). Returns false with `error` set when open or read fails.
+bool ReadFileRange(const std::string& path, std::int64_t offset, std::int64_t length,
+                   std::vector<std::uint8_t>& bytes, std::error_code& error);
+
 // Replaces `path` with `bytes`: written to a temporary name in the same folder,
 // then renamed over the target, so the target is either the old or the complete
 // new file. A symbolic link at `path` is replaced, never written through.

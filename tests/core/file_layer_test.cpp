@@ -87,6 +87,20 @@ TEST_F(FileLayer, LeavesOutTheFlushATestAsksFor) {
   EXPECT_EQ(flushes, 2);
 }
 
+TEST_F(FileLayer, ReadsARangeUpToTheFilesEnd) {
+  WriteBytes(f / "VTS_01_1.VOB", {0, 1, 2, 3, 4, 5});
+  std::vector<std::uint8_t> bytes;
+  std::error_code error;
+  ASSERT_TRUE(ReadFileRange(f / "VTS_01_1.VOB", 2, 3, bytes, error));
+  EXPECT_EQ(bytes, (std::vector<std::uint8_t>{2, 3, 4}));
+  ASSERT_TRUE(ReadFileRange(f / "VTS_01_1.VOB", 4, 100, bytes, error));
+  EXPECT_EQ(bytes, (std::vector<std::uint8_t>{4, 5}));
+  ASSERT_TRUE(ReadFileRange(f / "VTS_01_1.VOB", 10, 2, bytes, error));
+  EXPECT_TRUE(bytes.empty());
+  EXPECT_FALSE(ReadFileRange(f / "MISSING.VOB", 0, 1, bytes, error));
+  EXPECT_EQ(error, std::errc::no_such_file_or_directory);
+}
+
 TEST(TemporaryName, IsHiddenAndRecognised) {
   EXPECT_EQ(TemporaryNameFor("/d/VIDEO_TS/VTS_01_0.IFO"), "/d/VIDEO_TS/.VTS_01_0.IFO.kestrune-part");
   EXPECT_TRUE(IsTemporaryName(".VTS_01_0.IFO.kestrune-part"));
