@@ -37,7 +37,9 @@ TEST_F(FileLayer, AFailedReplaceLeavesTheOldFile) {
     } catch (const FileError& e) {
       EXPECT_EQ(e.Path(), f / "VTS_01_0.IFO");
       EXPECT_EQ(e.Code(), std::errc::io_error);
-      if (n == 3) EXPECT_EQ(std::string(e.what()).rfind("Can't flush", 0), 0u) << e.what();
+      if (n == 3) {
+        EXPECT_EQ(std::string(e.what()).rfind("Can't flush", 0), 0u) << e.what();
+      }
     }
     EXPECT_EQ(Snapshot(f.Dir()), (std::map<std::string, std::vector<std::uint8_t>>{{"VTS_01_0.IFO", {1, 2}}}))
         << "operation " << n;
