@@ -10,6 +10,7 @@
 #include "file_layer.h"
 #include "folder_scan.h"
 #include "run_options.h"
+#include "run_plan_report.h"
 #include "status.h"
 #include "title_list.h"
 #include "title_set.h"
@@ -23,7 +24,7 @@ struct Arguments {
   std::string titles, menus, replacement, stillTime;
   bool vmgMenu = false, noBackup = false, keepAudioSub = false, keepStops = false;
   bool mergePrograms = false, mergeCells = false;
-  bool info = false, json = false;
+  bool info = false, json = false, dryRun = false;
 };
 
 void PrintRows(const std::string& dir, std::ostream& out) {
@@ -68,11 +69,8 @@ int ReportPassedOver(const BackupResult& result, std::ostream& err) {
   return result.passedOver.empty() ? kExitOk : kExitFailed;
 }
 
-// Fills the engine as the window's "Blank!" does and runs it.
-int Blank(const Arguments& a, const std::vector<int>& titles, const std::vector<int>& menus, std::ostream& out,
-          std::ostream& err) {
-  TTitleSet run(a.blankDir);
-  if (run.FStatus != kStatusOk) return Fail(StatusMessage(run.FStatus), err);
+// Fills the engine as the window's "Blank!" does.
+void FillRun(TTitleSet& run, const Arguments& a, const std::vector<int>& titles, const std::vector<int>& menus) {
   run.FBackup = !a.noBackup;
   run.FMergePrograms = a.mergePrograms;
   run.FMergeCells = a.mergeCells;
@@ -89,17 +87,40 @@ int Blank(const Arguments& a, const std::vector<int>& titles, const std::vector<
   run.FBlankVmgMenu = a.vmgMenu;
   for (int n : titles) run.FVideoList.push_back(std::to_string(n));
   for (int n : menus) run.FMenuList.push_back(std::to_string(n));
+}
+
+// A refused run: its status message, then what it found and where.
+int Refused(const TTitleSet& run, std::ostream& err) {
+  std::string message = StatusMessage(run.FStatus);
+  if (!run.FStatusDetail.empty()) message += "\n" + run.FStatusDetail;
+  return Fail(message, err);
+}
+
+// The blanking form: runs the engine, then lists the folder as it now is.
+// With --dry-run the same run is made against a plan of the folder only, and
+// what it would change is printed instead.
+int Blank(const Arguments& a, const std::vector<int>& titles, const std::vector<int>& menus, std::ostream& out,
+          std::ostream& err) {
+  TTitleSet run(a.blankDir);
+  if (run.FStatus != kStatusOk) return Fail(StatusMessage(run.FStatus), err);
+  FillRun(run, a, titles, menus);
   try {
+    if (a.dryRun) {
+      PlannedFolder plan(run.FDvdDir);
+      if (run.ProcessPlanned(plan) != kStatusOk) return Refused(run, err);
+      const RunPlan changes = DescribePlan(plan, run.FDvdDir);
+      if (a.json)
+        out << RunPlanJson(changes).dump(2) << '\n';
+      else
+        PrintRunPlan(changes, out);
+      return kExitOk;
+    }
     run.Process();
   } catch (const FileError& e) {
     err << e.what() << '\n';
     return kExitFileError;
   }
-  if (run.FStatus != kStatusOk) {
-    std::string message = StatusMessage(run.FStatus);
-    if (!run.FStatusDetail.empty()) message += "\n" + run.FStatusDetail;
-    return Fail(message, err);
-  }
+  if (run.FStatus != kStatusOk) return Refused(run, err);
   PrintRows(a.blankDir, out);
   return kExitOk;
 }
@@ -114,7 +135,10 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
   auto* restore = app.add_option("--restore", a.restoreDir, "Restore every backup (NAME~) in DIR, then list it")->type_name("DIR");
   auto* del = app.add_option("--delete-backups", a.deleteDir, "Delete every backup (NAME~) in DIR")->type_name("DIR");
   auto* info = app.add_flag("--info", a.info, "Show the titles, chapters, lengths, languages and menus of DIR");
-  auto* json = app.add_flag("--json", a.json, "With --info: print it as JSON");
+  app.add_flag("--json", a.json, "With --info or --dry-run: print it as JSON");
+  auto* dryRun = app.add_flag("--dry-run", a.dryRun,
+                              "With the blanking form: make every check and the whole rewrite in memory, print what "
+                              "the run would change and save, and change nothing");
   auto* titles = app.add_option("--titles", a.titles, "Title sets whose titles are blanked, e.g. 3,5-7")->type_name("LIST");
   auto* menus = app.add_option("--menus", a.menus, "Title sets whose menus are blanked")->type_name("LIST");
   auto* vmg = app.add_flag("--vmg-menu", a.vmgMenu, "Blank the video manager menu (VIDEO_TS.VOB)");
@@ -140,10 +164,11 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
   // --info DIR reads the folder that the blanking form would change, and
   // excludes every other form and every blanking option.
   for (auto* other : {list, restore, del, titles, menus, replacement, still}) info->excludes(other);
-  for (auto* flag : {vmg, noBackup, keepAudio, keepStops, mergeProgs, mergeCells}) info->excludes(flag);
+  for (auto* flag : {vmg, noBackup, keepAudio, keepStops, mergeProgs, mergeCells, dryRun}) info->excludes(flag);
   info->needs(dir);
-  // --json changes how a command reports, not what it does.
-  json->needs(info);
+  // --dry-run belongs to the blanking form.
+  for (auto* command : {list, restore, del}) dryRun->excludes(command);
+  dryRun->needs(dir);
 
   try {
     std::vector<std::string> args(argv + 1, argv + argc);
@@ -160,6 +185,11 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     return kExitUsage;
   }
 
+  // --json changes how a command reports, not what it does.
+  if (a.json && !a.info && !a.dryRun) {
+    err << "--json goes with --info or --dry-run.\nRun with --help for the forms of the command.\n";
+    return kExitUsage;
+  }
   if (list->count()) {
     if (FolderMissing(a.listDir, err)) return kExitFailed;
     PrintRows(a.listDir, out);

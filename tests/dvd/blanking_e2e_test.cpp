@@ -9,6 +9,7 @@
 
 #include "big_endian.h"
 #include "blank_vob.h"
+#include "blanking_cases.h"
 #include "run_cli.h"
 #include "dvd_files.h"
 #include "dvd_check.h"
@@ -24,20 +25,9 @@ std::uint32_t GetBigEndianForTest(const std::vector<std::uint8_t>& b, std::size_
   return GetBigEndian<std::uint32_t>(&b[pos]);
 }
 
+using test::Blanking;
 using test::Cli;
 using test::CliResult;
-
-struct Blanking {
-  const char* disc;
-  std::vector<std::string> options;  // kestrune-cli options before DIR
-  bool paddedVmg = false;            // dvdauthor's VMG without menu: see LayoutOptions
-};
-
-std::ostream& operator<<(std::ostream& os, const Blanking& b) {
-  os << b.disc;
-  for (const auto& o : b.options) os << ' ' << o;
-  return os;
-}
 
 bool Has(const std::vector<std::string>& options, const std::string& o) {
   return std::find(options.begin(), options.end(), o) != options.end();
@@ -169,21 +159,7 @@ TEST_P(BlankingRun, LeavesAValidDiscAndRestoresTheOriginal) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    AuthoredDiscs, BlankingRun,
-    ::testing::Values(
-        Blanking{"pal_menu", {"--titles", "1"}}, Blanking{"pal_menu", {"--menus", "1"}},
-        Blanking{"pal_menu", {"--titles", "1", "--menus", "1"}},
-        Blanking{"pal_menu", {"--titles", "1", "--menus", "1", "--no-backup"}},
-        Blanking{"pal_menu", {"--titles", "1", "--merge-cells", "--merge-programs"}},
-        Blanking{"pal_menu", {"--titles", "1", "--menus", "1", "--merge-cells", "--merge-programs", "--keep-stops", "--keep-audio-sub"}},
-        Blanking{"ntsc_two_sets", {"--titles", "1,2"}}, Blanking{"ntsc_two_sets", {"--menus", "2"}},
-        Blanking{"ntsc_two_sets", {"--titles", "1", "--menus", "1,2", "--merge-programs"}},
-        Blanking{"pal_split", {"--titles", "1"}, true},
-        Blanking{"pal_split", {"--titles", "1", "--no-backup"}, true},
-        Blanking{"pal_nomenu_vts", {"--titles", "1,2"}},
-        Blanking{"pal_menu", {"--vmg-menu"}}, Blanking{"pal_menu", {"--vmg-menu", "--titles", "1", "--menus", "1"}},
-        Blanking{"ntsc_two_sets", {"--vmg-menu", "--titles", "2"}}));
+INSTANTIATE_TEST_SUITE_P(AuthoredDiscs, BlankingRun, ::testing::ValuesIn(test::BlankingCases()));
 
 // Two runs on different parts of one disc, then one restore: the backups of
 // VIDEO_TS.IFO and .BUP must still be the originals from before the first run.
