@@ -13,6 +13,7 @@
 #include "status.h"
 #include "title_list.h"
 #include "title_set.h"
+#include "verify_report.h"
 
 namespace kestrune {
 
@@ -24,6 +25,7 @@ struct Arguments {
   bool vmgMenu = false, noBackup = false, keepAudioSub = false, keepStops = false;
   bool mergePrograms = false, mergeCells = false;
   bool info = false, json = false;
+  bool verify = false;
 };
 
 void PrintRows(const std::string& dir, std::ostream& out) {
@@ -101,6 +103,7 @@ int Blank(const Arguments& a, const std::vector<int>& titles, const std::vector<
     return Fail(message, err);
   }
   PrintRows(a.blankDir, out);
+  out << VerifiedLine(a.blankDir) << '\n';
   return kExitOk;
 }
 
@@ -114,7 +117,8 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
   auto* restore = app.add_option("--restore", a.restoreDir, "Restore every backup (NAME~) in DIR, then list it")->type_name("DIR");
   auto* del = app.add_option("--delete-backups", a.deleteDir, "Delete every backup (NAME~) in DIR")->type_name("DIR");
   auto* info = app.add_flag("--info", a.info, "Show the titles, chapters, lengths, languages and menus of DIR");
-  auto* json = app.add_flag("--json", a.json, "With --info: print it as JSON");
+  auto* verify = app.add_flag("--verify", a.verify, "Check that DIR is a sound DVD-Video folder; exit 1 on an error");
+  auto* json = app.add_flag("--json", a.json, "With --info or --verify: print it as JSON");
   auto* titles = app.add_option("--titles", a.titles, "Title sets whose titles are blanked, e.g. 3,5-7")->type_name("LIST");
   auto* menus = app.add_option("--menus", a.menus, "Title sets whose menus are blanked")->type_name("LIST");
   auto* vmg = app.add_flag("--vmg-menu", a.vmgMenu, "Blank the video manager menu (VIDEO_TS.VOB)");
@@ -142,8 +146,12 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
   for (auto* other : {list, restore, del, titles, menus, replacement, still}) info->excludes(other);
   for (auto* flag : {vmg, noBackup, keepAudio, keepStops, mergeProgs, mergeCells}) info->excludes(flag);
   info->needs(dir);
+  // --verify DIR reads the folder too, and is a form of its own.
+  for (auto* other : {info, list, restore, del, titles, menus, replacement, still}) verify->excludes(other);
+  for (auto* flag : {vmg, noBackup, keepAudio, keepStops, mergeProgs, mergeCells}) verify->excludes(flag);
+  verify->needs(dir);
   // --json changes how a command reports, not what it does.
-  json->needs(info);
+  // (--json needs --info or --verify: checked after parsing, below.)
 
   try {
     std::vector<std::string> args(argv + 1, argv + argc);
@@ -160,6 +168,10 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     return kExitUsage;
   }
 
+  if (json->count() && !info->count() && !verify->count()) {
+    err << "--json needs --info or --verify\nRun with --help for the forms of the command.\n";
+    return kExitUsage;
+  }
   if (list->count()) {
     if (FolderMissing(a.listDir, err)) return kExitFailed;
     PrintRows(a.listDir, out);
@@ -174,6 +186,10 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
   if (info->count()) {
     if (FolderMissing(a.blankDir, err)) return kExitFailed;
     return Info(a.blankDir, a.json, out, err);
+  }
+  if (verify->count()) {
+    if (FolderMissing(a.blankDir, err)) return kExitFailed;
+    return VerifyCommand(a.blankDir, a.json, out);
   }
   if (del->count()) {
     if (FolderMissing(a.deleteDir, err)) return kExitFailed;
