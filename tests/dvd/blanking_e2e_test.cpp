@@ -13,6 +13,7 @@
 #include "dvd_files.h"
 #include "dvd_check.h"
 #include "temp_folder.h"
+#include "verify/verify.h"
 
 namespace kestrune {
 namespace {
@@ -31,7 +32,14 @@ struct Blanking {
   const char* disc;
   std::vector<std::string> options;  // kestrune-cli options before DIR
   bool paddedVmg = false;            // dvdauthor's VMG without menu: see LayoutOptions
+  bool playsToItsEnd = false;        // playback from first play stops, as on the untouched disc
 };
+
+std::string Findings(const verify::Report& report) {
+  std::string text;
+  for (const verify::Finding& f : report.findings) text += verify::Describe(f) + "\n";
+  return text;
+}
 
 std::ostream& operator<<(std::ostream& os, const Blanking& b) {
   os << b.disc;
@@ -128,8 +136,15 @@ TEST_P(BlankingRun, LeavesAValidDiscAndRestoresTheOriginal) {
   args.push_back(dir.string());
   const CliResult run = Cli(args);
   ASSERT_EQ(run.code, kExitOk) << run.err;
+  EXPECT_NE(run.out.find("verified: no errors\n"), std::string::npos) << run.out;
 
   ExpectValidDisc(dir, b.paddedVmg);
+  const verify::Report verified = verify::VerifyFolder(dir.string());
+  EXPECT_EQ(verified.Errors(), 0) << Findings(verified);
+  if (b.playsToItsEnd) {
+    const auto playback = dvdcheck::PlayFromFirstPlay(dir);
+    EXPECT_TRUE(playback.ok) << dvdcheck::Describe(playback);
+  }
   const auto report = dvdcheck::OpenAllIfos(dir);
   const bool backups = !Has(b.options, "--no-backup");
   for (int n : ListAfter(b.options, "--titles")) {
@@ -176,6 +191,10 @@ INSTANTIATE_TEST_SUITE_P(
         Blanking{"pal_menu", {"--titles", "1", "--menus", "1"}},
         Blanking{"pal_menu", {"--titles", "1", "--menus", "1", "--no-backup"}},
         Blanking{"pal_menu", {"--titles", "1", "--merge-cells", "--merge-programs"}},
+        Blanking{"pal_menu", {"--titles", "1", "--menus", "1", "--merge-cells"}},
+        Blanking{"pal_links", {"--titles", "1", "--menus", "1", "--merge-cells"}, true, true},
+        Blanking{"pal_links", {"--titles", "1", "--menus", "1", "--merge-cells", "--merge-programs"}, true, true},
+        Blanking{"pal_links", {"--menus", "1", "--merge-programs", "--no-backup"}, true, true},
         Blanking{"pal_menu", {"--titles", "1", "--menus", "1", "--merge-cells", "--merge-programs", "--keep-stops", "--keep-audio-sub"}},
         Blanking{"ntsc_two_sets", {"--titles", "1,2"}}, Blanking{"ntsc_two_sets", {"--menus", "2"}},
         Blanking{"ntsc_two_sets", {"--titles", "1", "--menus", "1,2", "--merge-programs"}},
