@@ -50,6 +50,10 @@ std::string Quoted(const std::string& language) { return language.empty() ? "" :
 
 }  // namespace
 
+bool Verifier::BadAdmap(const disc::VobuAdmap* map) const {
+  return std::find(badAdmaps_.begin(), badAdmaps_.end(), map) != badAdmaps_.end();
+}
+
 std::vector<int> Verifier::TitlesPlaying(const SetData& set, std::int64_t pgcOffset) const {
   std::vector<int> titles;
   const auto& srps = set.vts.vtsPgci.srps;
@@ -257,7 +261,8 @@ void Verifier::CheckChain(const Domain& domain, const std::string& name, const d
     const std::int64_t cposi = p + WordAt(image, p + kPgcCellPosition);
     const std::int64_t cellCommands = pgc.commands ? static_cast<std::int64_t>(pgc.commands->cell.size()) : 0;
     const auto& map = domain.vobuAdmap->vobuStartSectors;
-    const auto isVobu = [&](std::uint32_t s) { return std::binary_search(map.begin(), map.end(), s); };
+    const bool mapSound = !BadAdmap(domain.vobuAdmap);
+    const auto isVobu = [&](std::uint32_t s) { return !mapSound || std::binary_search(map.begin(), map.end(), s); };
     for (std::int64_t c = 0; c < cells; ++c) {
       const disc::Cell& cell = pgc.cells[static_cast<std::size_t>(c)];
       const disc::CellPlayback& pb = cell.playback;
@@ -337,6 +342,7 @@ void Verifier::CheckAddressTables(const Domain& domain) {
     if (map.empty())
       Add(Severity::kError, file, admapName, "end address", at - kVobuAdmapFirst, "no VOBU", "a VOBU at sector 0",
           "the VOB set " + domain.vobs->name + " has VOBUs");
+    const std::size_t before = report_.findings.size();
     for (std::size_t i = 0; i < map.size(); ++i) {
       const std::string field = "VOBU " + Number(static_cast<std::int64_t>(i) + 1) + " start sector";
       const std::int64_t pos = at + 4 * static_cast<std::int64_t>(i);
@@ -356,6 +362,7 @@ void Verifier::CheckAddressTables(const Domain& domain) {
         break;
       }
     }
+    if (map.empty() || report_.findings.size() != before) badAdmaps_.push_back(domain.vobuAdmap);
   }
   if (domain.cAdt != nullptr && domain.cAdt->table.Present()) {
     const std::int64_t at = static_cast<std::int64_t>(domain.cAdt->table.sector) * 2048 + kCAdtFirst;

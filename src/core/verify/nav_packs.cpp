@@ -105,7 +105,7 @@ bool Verifier::CheckBlankedVobs(const Domain& domain) {
 void Verifier::CheckVobs(const std::vector<const Domain*>& domains) {
   const Domain& domain = *domains.front();
   const VobSet& vobs = *domain.vobs;
-  if (CheckBlankedVobs(domain)) return;
+  if (BadAdmap(domain.vobuAdmap) || CheckBlankedVobs(domain)) return;
 
   // Every VOB file starts with a pack: a file cut inside a pack could not be
   // read on its own.

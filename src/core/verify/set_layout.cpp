@@ -62,8 +62,8 @@ std::vector<TableAt> TablesOf(const SetData& set) {
 }
 
 // The MAT field or table that holds byte `offset` of an IFO, for findings
-// about bytes that differ.
-std::pair<std::string, std::string> FieldAt(const SetData& set, std::int64_t offset) {
+// about bytes that differ; `offset` becomes the MAT field's first byte.
+std::pair<std::string, std::string> FieldAt(const SetData& set, std::int64_t& offset) {
   struct MatField {
     std::int64_t from, to;
     const char* name;
@@ -79,6 +79,8 @@ std::pair<std::string, std::string> FieldAt(const SetData& set, std::int64_t off
     for (const MatField& f : kFields) {
       if (offset >= f.from && offset <= f.to) {
         if (set.number == 0 && f.from == 0x200) break;
+        // The table start sectors are 4-byte fields of their own.
+        offset = f.from == 0xC4 ? offset - (offset - f.from) % 4 : f.from;
         return {set.MatName(), f.name};
       }
     }
@@ -138,8 +140,10 @@ void Verifier::CheckFiles(SetData& set) {
   const std::vector<std::uint8_t>& ifo = set.image->Bytes();
   for (std::size_t i = 0; i < bup.size(); ++i) {
     if (i >= ifo.size() || bup[i] == ifo[i]) continue;
-    const auto [table, field] = FieldAt(set, static_cast<std::int64_t>(i));
-    Add(Severity::kError, set.bupName, table, field, static_cast<std::int64_t>(i), disc::Hex(bup[i]),
+    std::int64_t at = static_cast<std::int64_t>(i);
+    const auto [table, field] = FieldAt(set, at);
+    Add(Severity::kError, set.bupName, table, field, at,
+        "byte " + disc::Hex(i) + " is " + disc::Hex(bup[i]),
         disc::Hex(ifo[i]) + " as in " + set.ifoName, "the BUP must be an exact copy of its IFO");
     return;
   }
@@ -150,17 +154,18 @@ void Verifier::CheckTables(const SetData& set) {
   const std::int64_t ifoEnd = (static_cast<std::int64_t>(set.IfoLastSector()) + 1) * kSectorSize;
   struct Placed {
     std::string name;
-    std::int64_t pointer, start, end;  // end: one past the last byte
+    std::int64_t pointer;     // MAT offset of its start sector (or PGC offset)
+    std::int64_t start, end;  // end: one past the last byte
+    std::int64_t endAt;       // image offset of its end address; -1 for the first-play PGC
   };
   std::vector<Placed> placed;
+  bool insideMat = false;
   for (const TableAt& t : TablesOf(set)) {
     if (!t.span->Present()) continue;
     const std::string field = std::string(t.name) + " start sector";
     const std::int64_t start = static_cast<std::int64_t>(t.span->sector) * kSectorSize;
     if (start <= matEnd) {
-      Add(Severity::kError, set.ifoName, set.MatName(), field, t.pointer, Number(t.span->sector),
-          "a sector after the MAT, which ends at byte " + disc::Hex(static_cast<std::uint64_t>(matEnd)),
-          "the table would lie inside the MAT");
+      insideMat = true;
       continue;
     }
     if (start >= ifoEnd) {
@@ -170,29 +175,44 @@ void Verifier::CheckTables(const SetData& set) {
       continue;
     }
     if (t.span->length <= 0) continue;  // its header could not be read: noted
-    if (start + t.span->length > ifoEnd)
+    if (start + t.span->length > ifoEnd && !Has(set.ifoName, t.name, "end address"))
       Add(Severity::kError, set.ifoName, t.name, "end address", start + t.endAt,
           disc::Hex(static_cast<std::uint64_t>(t.span->length - 1)),
           "at most " + disc::Hex(static_cast<std::uint64_t>(ifoEnd - start - 1)),
           "the table runs past the IFO's last sector (0x1C = " + Number(set.IfoLastSector()) + ")");
-    placed.push_back({t.name, t.pointer, start, start + t.span->length});
+    placed.push_back({t.name, t.pointer, start, start + t.span->length, start + t.endAt});
+  }
+  // A table inside the MAT: the MAT's end address, not every table, is what
+  // is most likely wrong.
+  if (insideMat) {
+    std::int64_t first = ifoEnd;
+    for (const TableAt& t : TablesOf(set))
+      if (t.span->Present()) first = std::min<std::int64_t>(first, static_cast<std::int64_t>(t.span->sector) * kSectorSize);
+    Add(Severity::kError, set.ifoName, set.MatName(), "end address", kMatEnd, disc::Hex(static_cast<std::uint64_t>(matEnd)),
+        "less than " + disc::Hex(static_cast<std::uint64_t>(first)) + ", where the first table starts",
+        "the MAT and its tables would overlap");
   }
   if (set.number == 0 && set.vmg.firstPlayPgc) {
     const disc::ProgramChain& fp = *set.vmg.firstPlayPgc;
-    placed.push_back({"first-play PGC", kFirstPlayPgc, fp.offset, fp.offset + fp.length});
+    placed.push_back({"first-play PGC", kFirstPlayPgc, fp.offset, fp.offset + fp.length, -1});
   }
   std::sort(placed.begin(), placed.end(), [](const Placed& a, const Placed& b) { return a.start < b.start; });
   for (std::size_t i = 1; i < placed.size(); ++i) {
     const Placed& before = placed[i - 1];
     const Placed& t = placed[i];
-    if (t.start < before.end) {
-      const bool fp = t.name == "first-play PGC";
-      Add(Severity::kError, set.ifoName, set.MatName(), fp ? "first-play PGC offset" : t.name + " start sector",
-          t.pointer, fp ? disc::Hex(static_cast<std::uint64_t>(t.start)) : Number(t.start / kSectorSize),
-          "a place after " + before.name + ", which ends at byte " +
-              disc::Hex(static_cast<std::uint64_t>(before.end - 1)),
-          "the two overlap");
-    }
+    if (t.start >= before.end) continue;
+    // The end address of the table that runs into the next one, unless that
+    // is the first-play PGC, whose length comes from its own sub-tables.
+    if (before.endAt >= 0)
+      Add(Severity::kError, set.ifoName, before.name, "end address", before.endAt,
+          disc::Hex(static_cast<std::uint64_t>(before.end - before.start - 1)),
+          "less than " + disc::Hex(static_cast<std::uint64_t>(t.start - before.start)) + ", where " + t.name +
+              " starts",
+          "the two tables overlap");
+    else
+      Add(Severity::kError, set.ifoName, set.MatName(), t.name + " start sector", t.pointer,
+          Number(t.start / kSectorSize), "a sector after the first-play PGC, which ends at byte " +
+              disc::Hex(static_cast<std::uint64_t>(before.end - 1)), "the table overlaps the first-play PGC");
   }
 
   // The tables every set needs for what it holds.
@@ -376,7 +396,9 @@ void Verifier::CheckVtsAtrt() {
   if (records != counted)
     Add(Severity::kError, vmg_.ifoName, "VMG_VTS_ATRT", "record count", start, Number(records),
         Number(counted) + ", the title set count of VMGI_MAT 0x3E", "players read each title set's attributes here");
-  for (std::int64_t n = 1; n <= std::min<std::int64_t>(records, kMaxTitleSets); ++n) {
+  // The records of the title sets VMGI_MAT counts (a wrong record count is
+  // named above, once).
+  for (std::int64_t n = 1; n <= std::min<std::int64_t>({records, counted, kMaxTitleSets}); ++n) {
     const std::string rec = "VTS_ATR " + Number(n);
     const std::int64_t pointer = kAtrtHeader + 4 * (n - 1);
     if (length - pointer < 4) {

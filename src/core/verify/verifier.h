@@ -112,6 +112,11 @@ class Verifier {
            std::int64_t offset, const std::string& found, const std::string& expected, const std::string& why = "");
   bool Has(const std::string& file, const std::string& table, const std::string& field) const;
 
+  // VOBU_ADMAPs that do not start at 0 and ascend inside their VOB set: the
+  // NAV packs and cell boundaries are not checked against them.
+  std::vector<const disc::VobuAdmap*> badAdmaps_;
+  bool BadAdmap(const disc::VobuAdmap* map) const;
+
   Report report_;
   disc::FolderSizes sizes_;
   SetData vmg_;

@@ -222,20 +222,22 @@ Report Verifier::Run() {
     const std::vector<Domain> more = DomainsOf(set);
     domains.insert(domains.end(), more.begin(), more.end());
   }
-  for (const Domain& domain : domains) CheckDomain(domain);
   // The address tables and VOBs once per VOB set, with every chain list
-  // (one per menu language) that plays it.
+  // (one per menu language) that plays it; the address maps first, as the
+  // cells are checked against them.
   std::vector<const VobSet*> done;
+  std::vector<std::vector<const Domain*>> playing;
   for (const Domain& domain : domains) {
     if (domain.vobs == nullptr || !domain.vobs->Present()) continue;
     if (std::find(done.begin(), done.end(), domain.vobs) != done.end()) continue;
     done.push_back(domain.vobs);
-    std::vector<const Domain*> playing;
+    playing.emplace_back();
     for (const Domain& d : domains)
-      if (d.vobs == domain.vobs) playing.push_back(&d);
+      if (d.vobs == domain.vobs) playing.back().push_back(&d);
     CheckAddressTables(domain);
-    CheckVobs(playing);
   }
+  for (const Domain& domain : domains) CheckDomain(domain);
+  for (const auto& group : playing) CheckVobs(group);
   return std::move(report_);
 }
 
