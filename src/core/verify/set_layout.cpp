@@ -303,18 +303,22 @@ void Verifier::CheckSetSizes(SetData& set) {
   set.extent = withBupFile;
   const std::string expected = Number(withBupFile - 1) + " (IFO, VOBs and BUP take " + Number(withBupFile) + " sectors)";
   // dvdauthor gives a disc without a video manager menu a VMGI_MAT 0x0C that
-  // counts more sectors than VIDEO_TS.IFO and VIDEO_TS.BUP, and TT_SRPT puts
-  // title set 1 after all of them. Mastering pads the free sectors (so the
-  // disc as mastered is consistent) and such discs play; the layout of the
-  // sets below follows the MAT. Anything else that miscounts a set is an
-  // error: players find the BUP and the next set by it.
+  // counts more sectors than VIDEO_TS.IFO and VIDEO_TS.BUP (32 for 6 on
+  // pal_split), and TT_SRPT puts title set 1 after all of them. libdvdread
+  // reads the files by name and says nothing. DVD-Video mastering follows the
+  // MAT: genisoimage -dvd-video puts VIDEO_TS.BUP at 0x0C - 0x1C and
+  // VTS_01_0.IFO at 0x0C + 1, padding the sectors between, so the mastered
+  // disc is consistent and plays; a plain copy of the files would not be.
+  // Hence a warning, and the layout of the sets below follows the MAT.
+  // Anything else that miscounts a set is an error: players find the BUP
+  // and the next set by it.
   if (set.number == 0 && !menu.Present() && setSectors > withBupFile) {
     set.extent = setSectors;
     set.extentPadded = true;
     Add(Severity::kWarning, file, mat, "last sector", kLastSector, Number(setSectors - 1), expected,
         "it counts " + Number(setSectors - withBupFile) +
-            " free sectors after the BUP, as dvdauthor writes for a disc without a video manager menu; mastering "
-            "pads them, and title set 1 must start after them");
+            " free sectors before the BUP's end, as dvdauthor writes for a disc without a video manager menu; "
+            "DVD-Video mastering pads them (a plain copy of the files does not), and title set 1 starts after them");
     return;
   }
   Add(Severity::kError, file, mat, "last sector", kLastSector, Number(setSectors - 1), expected,
