@@ -336,6 +336,8 @@ void Verifier::CheckAddressTables(const Domain& domain) {
   const char* cAdtName = domain.kind == Domain::Kind::kTitles ? "VTS_C_ADT"
                          : domain.kind == Domain::Kind::kVtsm ? "VTSM_C_ADT"
                                                               : "VMGM_C_ADT";
+  // Without a VOBU_ADMAP (CheckTables names it) nothing is checked against one.
+  if (!domain.vobuAdmap->table.Present()) badAdmaps_.push_back(domain.vobuAdmap);
   if (domain.vobuAdmap->table.Present()) {
     const std::int64_t at = static_cast<std::int64_t>(domain.vobuAdmap->table.sector) * 2048 + kVobuAdmapFirst;
     const auto& map = domain.vobuAdmap->vobuStartSectors;

@@ -232,6 +232,9 @@ void Verifier::CheckTables(const SetData& set) {
     require(set.vts.vtsPttSrpt.table, "VTS_PTT_SRPT", 0xC8, "players find every chapter through it");
     require(set.vts.vtsCAdt.table, "VTS_C_ADT", 0xE0, "the title VOB set needs its cell addresses");
     require(set.vts.vtsVobuAdmap.table, "VTS_VOBU_ADMAP", 0xE4, "the title VOB set needs its VOBU addresses");
+    if (!set.vts.vtsTmapti.Present() && set.vts.vtsPgciTable.Present())
+      Add(Severity::kNote, set.ifoName, set.MatName(), "VTS_TMAPTI start sector", 0xD4, "0", "",
+          "without time maps players cannot jump to a time in its titles (a blanked title set needs none)");
     if (set.vts.mat.vtsmVobsSector != 0) {
       require(set.vts.vtsmCAdt.table, "VTSM_C_ADT", 0xD8, "the menu VOB set needs its cell addresses");
       require(set.vts.vtsmVobuAdmap.table, "VTSM_VOBU_ADMAP", 0xDC, "the menu VOB set needs its VOBU addresses");

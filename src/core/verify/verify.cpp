@@ -181,7 +181,11 @@ std::optional<std::vector<std::uint8_t>> Verifier::ReadVobBytes(const VobSet& vo
       // one file when the files are whole sectors, which CheckFiles checks.
       std::vector<std::uint8_t> bytes;
       std::error_code error;
-      if (!ReadFileRange(report_.folder + file.name, offset - start, length, bytes, error)) return std::nullopt;
+      if (!ReadFileRange(report_.folder + file.name, offset - start, length, bytes, error)) {
+        if (!Has(file.name, "", "read"))
+          Add(Severity::kError, file.name, "", "read", -1, "cannot be read: " + error.message(), "", "");
+        return std::nullopt;
+      }
       report_.vobBytesRead += static_cast<std::int64_t>(bytes.size());
       if (static_cast<std::int64_t>(bytes.size()) != length) return std::nullopt;
       return bytes;
