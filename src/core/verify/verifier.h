@@ -101,8 +101,9 @@ class Verifier {
   void CheckButtons(const std::vector<const Domain*>& domains, std::int64_t sector, const std::string& vobFile,
                     std::int64_t fileOffset, const std::vector<std::uint8_t>& nav);
 
-  // The PGCs of the video manager's menu domain's first language unit, and
-  // so on, for the targets commands name.
+  // The domains of a set: first play and one per VMGM language unit, or one
+  // per VTSM language unit and the titles. A menu VOB set without language
+  // units is a domain without chains, so that its VOBs are still checked.
   std::vector<Domain> DomainsOf(const SetData& set) const;
   const SetData* TitleSet(int number) const;
   // VTS titles (of `set`) whose chapters start in the PGC at image offset `pgcOffset`.
