@@ -391,6 +391,25 @@ INSTANTIATE_TEST_SUITE_P(Chains, DamagedDisc, ::testing::ValuesIn(kChainDamages)
 INSTANTIATE_TEST_SUITE_P(Vobs, DamagedDisc, ::testing::ValuesIn(kVobDamages));
 INSTANTIATE_TEST_SUITE_P(Commands, DamagedDisc, ::testing::ValuesIn(kCommandDamages));
 
+TEST(MenuSomeLanguageUnitsLack, IsAWarningNamingTheUnit) {
+  // pal_languages: title set 1's menus in en and de, each with a root menu,
+  // which the video manager's menus jump to. The de unit's root menu made
+  // a sub-picture menu: players set to German menus find no root menu.
+  DamagedCopy copy("pal_languages");
+  const disc::PgciUt& ut = copy.Vts(1).vtsmPgciUt;
+  ASSERT_EQ(ut.units.size(), 2u);
+  ASSERT_EQ(ut.units[1].language, "de");
+  copy.Put(kVts, copy.TableAt(ut.table) + ut.units[1].offset + 8, 0x84, 1);
+  const verify::Report r = verify::VerifyFolder(copy.Dir());
+  EXPECT_EQ(r.Errors(), 0) << Findings(r);
+  const std::vector<Finding> warnings = Of(r, Severity::kWarning);
+  ASSERT_FALSE(warnings.empty()) << Findings(r);
+  for (const Finding& w : warnings) {
+    EXPECT_EQ(w.file, kVmg);
+    EXPECT_NE(w.why.find("language unit 2 (de) has no root menu"), std::string::npos) << verify::Describe(w);
+  }
+}
+
 // ------------------------------------------------------ blanked sets
 
 TEST(BlankedSet, IsTheFiveSectorOneFrameVobTheTablesDescribe) {

@@ -24,20 +24,30 @@ const char* MenuName(int type) {
   }
 }
 
-// "" when every language unit of `ut` has an entry PGC of menu type `type`;
-// otherwise which one lacks it. A player plays the unit of its language.
-std::string MissingMenu(const disc::PgciUt& ut, int type, const std::string& domain) {
-  if (ut.units.empty()) return domain + " has no menus";
+// Which language units of `ut` lack an entry PGC of menu type `type`: ""
+// when none does. A player plays the unit of its menu language.
+struct Missing {
+  std::string text;
+  bool everyUnit = false;  // no unit has it
+};
+Missing MissingMenu(const disc::PgciUt& ut, int type, const std::string& domain) {
+  if (ut.units.empty()) return {domain + " has no menus", true};
+  Missing missing;
+  std::size_t lacking = 0;
   for (std::size_t u = 0; u < ut.units.size(); ++u) {
     bool found = false;
     for (const disc::PgciSrp& srp : ut.units[u].pgci.srps) found = found || (srp.IsEntry() && srp.MenuType() == type);
-    if (!found) {
+    if (found) continue;
+    ++lacking;
+    if (missing.text.empty()) {
       const std::string& language = ut.units[u].language;
-      return domain + " language unit " + Number(static_cast<std::int64_t>(u) + 1) +
-             (language.empty() ? "" : " (" + language + ")") + " has no " + MenuName(type);
+      missing.text = domain + " language unit " + Number(static_cast<std::int64_t>(u) + 1) +
+                     (language.empty() ? "" : " (" + language + ")") + " has no " + MenuName(type);
     }
   }
-  return "";
+  missing.everyUnit = lacking == ut.units.size();
+  if (!missing.text.empty() && !missing.everyUnit) missing.text += "; players set to that menu language fail";
+  return missing;
 }
 
 // "" when every language unit of `ut` has PGC `pgcn`.
@@ -68,6 +78,13 @@ void Verifier::CheckCommand(const Domain& domain, const std::string& file, const
   const std::string found = std::string(NavTargetName(link.target)) + " " + Number(link.number) + " (" + bytes + ")";
   const auto fail = [&](const std::string& expected, const std::string& why) {
     Add(Severity::kError, file, table, where, offset, found, expected, why);
+  };
+  // A menu some language units lack fails only players set to those
+  // languages: a warning; one that no unit has, an error.
+  const auto menuMissing = [&](const Missing& missing) {
+    if (missing.text.empty()) return;
+    Add(missing.everyUnit ? Severity::kError : Severity::kWarning, file, table, where, offset, found,
+        "a menu that exists", missing.text);
   };
   const bool inTitleSet = domain.kind == Domain::Kind::kTitles || domain.kind == Domain::Kind::kVtsm;
   const SetData* own = inTitleSet ? TitleSet(domain.titleSet) : nullptr;
@@ -144,9 +161,8 @@ void Verifier::CheckCommand(const Domain& domain, const std::string& file, const
       if (!vmg_.modelRead) break;
       if (link.number != kTitleMenu) {
         fail("menu type 2 (the title menu)", "the video manager has only a title menu");
-      } else if (const std::string missing = MissingMenu(vmg_.vmg.vmgmPgciUt, link.number, "VMGM");
-                 !missing.empty()) {
-        fail("a menu that exists", missing);
+      } else {
+        menuMissing(MissingMenu(vmg_.vmg.vmgmPgciUt, link.number, "VMGM"));
       }
       break;
     case NavTarget::kJumpVmgmPgc:
@@ -173,9 +189,8 @@ void Verifier::CheckCommand(const Domain& domain, const std::string& file, const
       }
       if (link.number < kFirstVtsMenu || link.number > kLastVtsMenu)
         fail("a menu type from 3 (root) to 7 (chapter)", "no title set menu has this type");
-      else if (const std::string missing = MissingMenu(set->vts.vtsmPgciUt, link.number, set->ifoName + " VTSM");
-               !missing.empty())
-        fail("a menu that exists", missing);
+      else
+        menuMissing(MissingMenu(set->vts.vtsmPgciUt, link.number, set->ifoName + " VTSM"));
       break;
     }
   }
