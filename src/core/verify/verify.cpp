@@ -148,12 +148,11 @@ void Verifier::LoadSet(SetData& set) {
       }
     });
   }
-  // What the disc model could not read is damage a player meets too. Its
-  // notes that the checks below make more exactly (a table's place, the
-  // title set count) are left to them.
+  // What the disc model could not read is damage a player meets too. A
+  // table running past the IFO's last sector is left to CheckTables, which
+  // names it more exactly.
   for (const disc::Problem& p : problems) {
     if (p.field == "end address" && p.text.find("past the IFO's last sector") != std::string::npos) continue;
-    if (p.table == "VMGI_MAT" && p.field == "title set count") continue;
     Add(Severity::kError, p.file, p.table, p.field, p.field == "identifier" ? 0 : -1, ProblemWhat(p), "");
   }
 }
