@@ -105,6 +105,8 @@ void ExpectValidDisc(const fs::path& dir, bool paddedVmg) {
   for (const auto& playback : dvdcheck::PlayAllTitles(dir)) EXPECT_TRUE(playback.ok) << dvdcheck::Describe(playback);
   const auto navigation = dvdcheck::FollowMenus(dir);
   EXPECT_TRUE(navigation.ok) << dvdcheck::Describe(navigation);
+  const verify::Report verified = verify::VerifyFolder(dir.string());
+  EXPECT_EQ(verified.Errors(), 0) << Findings(verified);
   for (const auto& entry : fs::directory_iterator(dir)) {
     const std::string name = entry.path().filename().string();
     if (name.size() == 12 && name.substr(9) == "IFO") {
@@ -139,8 +141,6 @@ TEST_P(BlankingRun, LeavesAValidDiscAndRestoresTheOriginal) {
   EXPECT_NE(run.out.find("verified: no errors\n"), std::string::npos) << run.out;
 
   ExpectValidDisc(dir, b.paddedVmg);
-  const verify::Report verified = verify::VerifyFolder(dir.string());
-  EXPECT_EQ(verified.Errors(), 0) << Findings(verified);
   if (b.playsToItsEnd) {
     const auto playback = dvdcheck::PlayFromFirstPlay(dir);
     EXPECT_TRUE(playback.ok) << dvdcheck::Describe(playback);
@@ -197,6 +197,7 @@ INSTANTIATE_TEST_SUITE_P(
         Blanking{"pal_links", {"--menus", "1", "--merge-programs", "--no-backup"}, true, true},
         Blanking{"pal_menu", {"--titles", "1", "--menus", "1", "--merge-cells", "--merge-programs", "--keep-stops", "--keep-audio-sub"}},
         Blanking{"ntsc_two_sets", {"--titles", "1,2"}}, Blanking{"ntsc_two_sets", {"--menus", "2"}},
+        Blanking{"ntsc_two_sets", {"--titles", "1,2", "--merge-cells"}},
         Blanking{"ntsc_two_sets", {"--titles", "1", "--menus", "1,2", "--merge-programs"}},
         Blanking{"pal_split", {"--titles", "1"}, true},
         Blanking{"pal_split", {"--titles", "1", "--no-backup"}, true},
