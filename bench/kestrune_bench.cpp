@@ -1,7 +1,8 @@
 // kestrune_bench [Google Benchmark flags] DATA_DIR [WORK_DIR]
 //
 // In-process timings of the folder scan, of `kestrune-cli --info` (text and
-// JSON) over the disc model, of a run that blanks every title set
+// JSON) over the disc model, of the verifier (`kestrune-cli --verify`, with
+// the bytes it reads), of a run that blanks every title set
 // (and the video manager menu) with and without backups, each also with every
 // flush left out (what durability costs), and of the restore,
 // on every VIDEO_TS folder directly inside DATA_DIR. scripts/bench.sh makes
@@ -39,6 +40,9 @@
 #include "file_layer.h"
 #include "folder_scan.h"
 #include "title_set.h"
+#ifndef KESTRUNE_BENCH_OLDER_ENGINE
+#include "verify/verify.h"
+#endif
 
 namespace {
 
@@ -133,6 +137,27 @@ void BM_Info(benchmark::State& state, const std::string& dir, bool json) {
   }
   state.counters["bytes_printed"] = static_cast<double>(printed);
 }
+
+#ifndef KESTRUNE_BENCH_OLDER_ENGINE
+// The verifier over the folder, as `kestrune-cli --verify DIR` runs it: every
+// IFO and BUP read whole, of the VOBs only the NAV packs at the VOBU_ADMAP
+// entries and the first pack of each file. The counters give what it read
+// and its share of the VOB bytes in parts per million.
+void BM_Verify(benchmark::State& state, const std::string& dir) {
+  kestrune::verify::Report report;
+  for (auto _ : state) {
+    report = kestrune::verify::VerifyFolder(dir);
+    benchmark::DoNotOptimize(report.findings.size());
+  }
+  state.counters["ifo_bytes_read"] = static_cast<double>(report.ifoBytesRead);
+  state.counters["vob_bytes_read"] = static_cast<double>(report.vobBytesRead);
+  state.counters["vob_bytes"] = static_cast<double>(report.vobBytes);
+  state.counters["vob_read_ppm"] =
+      report.vobBytes > 0 ? 1e6 * static_cast<double>(report.vobBytesRead) / static_cast<double>(report.vobBytes) : 0;
+  state.counters["errors"] = report.Errors();
+  state.counters["warnings"] = report.Warnings();
+}
+#endif
 
 void BM_Run(benchmark::State& state, const std::string& dir, RunKind kind) {
   for (auto _ : state) {
@@ -255,6 +280,9 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark(("scan/" + name).c_str(), BM_Scan, dir)->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark(("info/" + name).c_str(), BM_Info, dir, false)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark(("info_json/" + name).c_str(), BM_Info, dir, true)->Unit(benchmark::kMillisecond);
+#ifndef KESTRUNE_BENCH_OLDER_ENGINE
+    benchmark::RegisterBenchmark(("verify/" + name).c_str(), BM_Verify, dir)->Unit(benchmark::kMillisecond);
+#endif
     for (const RunKind& kind : kinds) {
       benchmark::RegisterBenchmark(("run/" + name + "/" + kind.name).c_str(), BM_Run, dir, kind)
           ->Unit(benchmark::kMillisecond)

@@ -3,7 +3,9 @@
 // scratch VIDEO_TS folder on tmpfs, next to a valid companion IFO taken from
 // the authored pal_menu disc. The run must end in a status code (or a
 // FileError); afterwards the folder must be sound, or the harness aborts so
-// that silent corruption is reported like a crash.
+// that silent corruption is reported like a crash. The verifier (and the
+// disc model under it) reads the folder before and after the run: a damaged
+// IFO must be a finding, never a crash.
 //
 // Input layout:
 //   byte 0  what the rest becomes and what the run blanks (kFuzz*, see below)
@@ -31,6 +33,7 @@
 #include "file_layer.h"
 #include "fuzz_seeds.h"  // generated from fuzz/seeds/pal_menu: kSeedVmgIfo, kSeedVtsIfo
 #include "title_set.h"
+#include "verify/verify.h"
 
 namespace {
 
@@ -229,6 +232,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   ClearFolder(s.dvd);
   for (const auto& [name, bytes] : originals) WriteFile(s.dvd + name, bytes.data(), bytes.size());
+  // The fuzzed IFO's own damage is an error finding of the verifier, or none
+  // when the mutation left it sound.
+  const kestrune::verify::Report before = kestrune::verify::VerifyFolder(s.dvd);
+  if (before.findings.empty() && !(what & kFuzzOtherFiles)) Finding("the verifier misses the missing BUPs and VOBs");
 
   TTitleSet ts(s.dvd);
   if (titles) ts.FVideoList.push_back("1");
@@ -259,6 +266,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const std::string& name : ListFolder(s.dvd)) {
     if (EndsWith(name, ".kestrune-part")) Finding("the run left the temporary file " + name);
   }
+  kestrune::verify::VerifyFolder(s.dvd);
   if (ts.FStatus != kestrune::kStatusOk) {
     // Nothing of the failing set changes. When the fuzzed file is the title
     // set's, the video manager menu may have been blanked before it.

@@ -14,6 +14,7 @@
 #include "status.h"
 #include "title_list.h"
 #include "title_set.h"
+#include "verify_report.h"
 
 namespace kestrune {
 
@@ -25,6 +26,7 @@ struct Arguments {
   bool vmgMenu = false, noBackup = false, keepAudioSub = false, keepStops = false;
   bool mergePrograms = false, mergeCells = false;
   bool info = false, json = false, dryRun = false;
+  bool verify = false;
 };
 
 void PrintRows(const std::string& dir, std::ostream& out) {
@@ -122,6 +124,7 @@ int Blank(const Arguments& a, const std::vector<int>& titles, const std::vector<
   }
   if (run.FStatus != kStatusOk) return Refused(run, err);
   PrintRows(a.blankDir, out);
+  out << VerifiedLine(a.blankDir) << '\n';
   return kExitOk;
 }
 
@@ -135,7 +138,8 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
   auto* restore = app.add_option("--restore", a.restoreDir, "Restore every backup (NAME~) in DIR, then list it")->type_name("DIR");
   auto* del = app.add_option("--delete-backups", a.deleteDir, "Delete every backup (NAME~) in DIR")->type_name("DIR");
   auto* info = app.add_flag("--info", a.info, "Show the titles, chapters, lengths, languages and menus of DIR");
-  app.add_flag("--json", a.json, "With --info or --dry-run: print it as JSON");
+  auto* verify = app.add_flag("--verify", a.verify, "Check that DIR is a sound DVD-Video folder; exit 1 on an error");
+  app.add_flag("--json", a.json, "With --info, --verify or --dry-run: print it as JSON");
   auto* dryRun = app.add_flag("--dry-run", a.dryRun,
                               "With the blanking form: make every check and the whole rewrite in memory, print what "
                               "the run would change and save, and change nothing");
@@ -166,6 +170,10 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
   for (auto* other : {list, restore, del, titles, menus, replacement, still}) info->excludes(other);
   for (auto* flag : {vmg, noBackup, keepAudio, keepStops, mergeProgs, mergeCells, dryRun}) info->excludes(flag);
   info->needs(dir);
+  // --verify DIR reads the folder too, and is a form of its own.
+  for (auto* other : {info, list, restore, del, titles, menus, replacement, still}) verify->excludes(other);
+  for (auto* flag : {vmg, noBackup, keepAudio, keepStops, mergeProgs, mergeCells, dryRun}) verify->excludes(flag);
+  verify->needs(dir);
   // --dry-run belongs to the blanking form.
   for (auto* command : {list, restore, del}) dryRun->excludes(command);
   dryRun->needs(dir);
@@ -186,8 +194,8 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
   }
 
   // --json changes how a command reports, not what it does.
-  if (a.json && !a.info && !a.dryRun) {
-    err << "--json goes with --info or --dry-run.\nRun with --help for the forms of the command.\n";
+  if (a.json && !a.info && !a.verify && !a.dryRun) {
+    err << "--json needs --info, --verify or --dry-run\nRun with --help for the forms of the command.\n";
     return kExitUsage;
   }
   if (list->count()) {
@@ -204,6 +212,10 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
   if (info->count()) {
     if (FolderMissing(a.blankDir, err)) return kExitFailed;
     return Info(a.blankDir, a.json, out, err);
+  }
+  if (verify->count()) {
+    if (FolderMissing(a.blankDir, err)) return kExitFailed;
+    return VerifyCommand(a.blankDir, a.json, out);
   }
   if (del->count()) {
     if (FolderMissing(a.deleteDir, err)) return kExitFailed;

@@ -9,6 +9,7 @@
 #include <string>
 #include <utility>
 
+#include "nav_command.h"
 #include "playback_time.h"
 
 namespace kestrune {
@@ -58,7 +59,7 @@ BlankedPgc PlanBlankPgc(const TTitleSet& ts, const PgcLayout& layout) {
   if (layout.commands != 0) pos = layout.commandsEnd + (layout.commandsEnd & 1);
   if (layout.programMap != 0) {
     pos = layout.programMap;
-    if (np == 1 || ts.FMergePrograms) {
+    if (np == 1 || MergesPrograms(ts)) {
       pos += 2;  // one entry and its even-making byte
     } else {
       pos += np;
@@ -109,20 +110,44 @@ void BlankChainHeader(TTitleSet& ts, std::int64_t pgc, std::uint8_t cells, bool 
   if (ts.FRemoveAudioSubMapping) ImageOf(ts).Fill(pgc + kPgcStreamControl, kPgcStreamControlSize, 0);
 }
 
+// In a chain whose programs or cells were merged, a link to a program or
+// cell past the last one left reaches nothing: players loop on it for ever
+// (libdvdnav hangs, or stops on an assertion) or stop. Such a LinkPGN or
+// LinkCN, alone or at the end of a set command, now names program or cell 1,
+// the one the merged chain plays. Only the commands inside the table are read.
+void MendLinksOfMergedChain(TTitleSet& ts, const PgcLayout& layout, int programs, int cells) {
+  if (layout.commands == 0) return;
+  const std::int64_t table = layout.pgc + layout.commands;
+  const std::int64_t count = static_cast<std::int64_t>(ts.ReadWord(table)) + ts.ReadWord(table + 2) +
+                             ts.ReadWord(table + 4);
+  for (std::int64_t k = 0; k < count; ++k) {
+    const std::int64_t at = layout.commands + kCommandTableHeader + kNavCommandSize * k;
+    if (at + kNavCommandSize > layout.commandsEnd) break;
+    NavCommandBytes command{};
+    for (std::size_t b = 0; b < command.size(); ++b)
+      command[b] = ts.ReadByte(layout.pgc + at + static_cast<std::int64_t>(b));
+    const NavLink link = DecodeNavLink(command);
+    if ((link.target == NavTarget::kLinkPgn && link.number > programs) ||
+        (link.target == NavTarget::kLinkCn && link.number > cells)) {
+      SetLinkedProgramOrCell(command, 1);
+      ts.WriteByte(layout.pgc + at + kNavCommandSize - 1, command.back());
+    }
+  }
+}
+
 void ApplyBlankPgc(TTitleSet& ts, const BlankedPgc& plan, bool pal) {
   const PgcLayout& layout = plan.layout;
   const std::int64_t pgc = layout.pgc;
   const std::int64_t np = layout.programs;
   const std::int64_t nc = layout.cells;
 
-  if (ts.FMergePrograms && np > 1) ts.WriteByte(pgc + kPgcPrograms, 1);
-  if (ts.FMergeCells && nc > 1) ts.WriteByte(pgc + kPgcCells, 1);
+  const bool programsMerged = MergesPrograms(ts) && np > 1;
+  const bool cellsMerged = ts.FMergeCells && nc > 1;
+  if (programsMerged) ts.WriteByte(pgc + kPgcPrograms, 1);
+  if (cellsMerged) ts.WriteByte(pgc + kPgcCells, 1);
   BlankChainHeader(ts, pgc, layout.cells, pal);
-
-  // Every program keeps its number but starts at the one remaining cell.
-  if (layout.programMap != 0 && np != 1 && !ts.FMergePrograms && ts.FMergeCells) {
-    for (std::int64_t i = 0; i < np; ++i) ts.WriteByte(pgc + layout.programMap + i, 1);
-  }
+  if (programsMerged || cellsMerged)
+    MendLinksOfMergedChain(ts, layout, programsMerged ? 1 : static_cast<int>(np), cellsMerged ? 1 : static_cast<int>(nc));
 
   if (layout.cellPlayback != 0) {
     const std::int64_t start = plan.cellPlaybackAt;

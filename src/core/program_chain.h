@@ -28,6 +28,7 @@ constexpr std::int64_t kPgcCellPosition = 0xEA;
 constexpr std::int64_t kPgcFixedSize = 0xEC;
 // Command table header: pre, post and cell command counts, then its end address at +6.
 constexpr std::int64_t kCommandTableHeader = 8;
+constexpr std::int64_t kNavCommandSize = 8;  // the commands follow the header
 constexpr std::int64_t kCommandTableEnd = 6;
 constexpr std::int64_t kCPbiSize = 24;
 constexpr std::int64_t kCPosiSize = 4;
@@ -39,6 +40,12 @@ constexpr std::int64_t kListEndAddress = 4;
 constexpr std::int64_t kListFirstPointer = 8;
 constexpr std::int64_t kSearchPointerSize = 8;
 constexpr std::int64_t kPointerOffset = 4;
+
+// Whether the programs of a blanked chain are merged into one: with Merge
+// Programs, and with Merge Cells too, since a program needs a cell of its own
+// (libdvdread flags every chain with more programs than cells, and players
+// may stop or loop on one). The PTT entries of merged titles follow.
+inline bool MergesPrograms(const TTitleSet& ts) { return ts.FMergePrograms || ts.FMergeCells; }
 
 // The image of `ts`; throws InvalidIfo when none is loaded.
 IfoImage& ImageOf(TTitleSet& ts);

@@ -89,7 +89,7 @@ void CheckVtsRewrite(const TTitleSet& ts) {
   if (T > 0 && T <= L) throw InvalidIfo("VTSTT_VOBS starts inside the IFO");
   if (M > 0 && T > 0 && T < M) throw InvalidIfo("VTSTT_VOBS starts before VTSM_VOBS");
 
-  if (ts.FBlankVideos && ts.FMergePrograms && ts.FVtsPttSrptSector > 0) FirstPttList(ts);
+  if (ts.FBlankVideos && MergesPrograms(ts) && ts.FVtsPttSrptSector > 0) FirstPttList(ts);
   if (ts.FBlankVideos && ts.FVtsPgciSector > 0) CheckChainListPacking(ts, At(ts.FVtsPgciSector), ts.FVtsPgciSize);
   if (ts.FBlankMenus && ts.FVtsmPgciUtSector > 0) {
     const std::int64_t table = At(ts.FVtsmPgciUtSector);
@@ -188,8 +188,9 @@ void TTitleSet::RewriteVtsIfo() {
     if (FBlankVideos) ImageOf(*this).Fill(kTitleStreamsFirst, kTitleStreamsLast - kTitleStreamsFirst + 1, 0);
   }
 
-  // With merged programs every chapter of every title is program 1 of its PGC.
-  if (FBlankVideos && FMergePrograms && FVtsPttSrptSector > 0) {
+  // With merged programs (Merge Programs, or Merge Cells) every chapter of
+  // every title is program 1 of its PGC.
+  if (FBlankVideos && MergesPrograms(*this) && FVtsPttSrptSector > 0) {
     const std::int64_t table = At(FVtsPttSrptSector);
     if (ReadWord(table) > 0) {
       for (std::int64_t off = FirstPttList(*this) + kPttProgram; off + 2 <= FVtsPttSrptSize; off += kPttEntrySize)

@@ -73,13 +73,15 @@ TEST_F(ChainTest, CellsKeepTheirHeadsAndPlayTheBlankFrame) {
 }
 
 TEST_F(ChainTest, ProgramMapFollowsTheMergeOptions) {
-  // 4 programs and Merge Cells: every program starts at the one cell.
+  // 4 programs and Merge Cells: one cell is left, and a program needs a
+  // cell of its own, so the programs merge too, as with Merge Programs.
   ts.FMergeCells = true;
-  EXPECT_EQ(Blank({.programs = 4, .cells = 6}, false), 0xFC + 4 + 24 + 4);
-  EXPECT_EQ(Byte(2), 4u);
-  EXPECT_EQ(DWord(0xFC), 0x01010101u);
+  EXPECT_EQ(Blank({.programs = 4, .cells = 6}, false), 0xFC + 2 + 24 + 4);
+  EXPECT_EQ(Byte(2), 1u);
+  EXPECT_EQ(Byte(3), 1u);
+  EXPECT_EQ(Byte(0xFC), 1u);
   EXPECT_EQ(DWord(4), 0xC6u);
-  ExpectBlankCell(0x100, 0, false);
+  ExpectBlankCell(0xFE, 0, false);
 
   // 3 programs, no merging: the map keeps its entries and even-making byte.
   ts.FMergeCells = false;
@@ -94,6 +96,64 @@ TEST_F(ChainTest, ProgramMapFollowsTheMergeOptions) {
   EXPECT_EQ(Word(0xE8), 0xFEu);
   for (int k = 0; k < 5; ++k) ExpectBlankCell(0xFE + 24 * k, k);
   EXPECT_EQ(Word(0xEA), 0xFEu + 120);
+}
+
+// A chain whose pre commands are `commands` (its command table at 0xEC).
+Bytes PgcWithCommands(PgcShape shape, const std::vector<Bytes>& commands) {
+  shape.commands = static_cast<int>(commands.size());
+  Bytes b = Pgc(shape);
+  for (std::size_t i = 0; i < commands.size(); ++i)
+    std::copy(commands[i].begin(), commands[i].end(), b.begin() + 0xEC + 8 + 8 * static_cast<std::int64_t>(i));
+  return b;
+}
+
+TEST_F(ChainTest, LinksPastTheMergedProgramsAndCellsNameTheFirst) {
+  // As dvdauthor writes "jump program 2", "jump cell 3", "g1 = 1; jump cell
+  // 3;" (a set command ending in a link) and a LinkPGN that highlights
+  // button 2; then links that stay: LinkPGN 1, LinkPGCN 2, JumpTT 3.
+  const std::vector<Bytes> links = {
+      {0x20, 0x06, 0, 0, 0, 0, 0, 0x02}, {0x20, 0x07, 0, 0, 0, 0, 0, 0x03}, {0x71, 0x07, 0, 0x01, 0, 0x01, 0, 0x03},
+      {0x20, 0x06, 0, 0, 0, 0, 0x08, 0x02}, {0x20, 0x06, 0, 0, 0, 0, 0, 0x01}, {0x20, 0x04, 0, 0, 0, 0, 0, 0x02},
+      {0x30, 0x02, 0, 0, 0, 0x03, 0, 0}};
+  const auto commandsAfter = [&](const PgcShape& shape) {
+    Put(PgcWithCommands(shape, links));
+    ts.BlankPgc(kAt, true);
+    std::vector<Bytes> now;
+    for (std::size_t i = 0; i < links.size(); ++i) now.push_back(Slice(Image(), kAt + 0xEC + 8 + 8 * i, 8));
+    return now;
+  };
+  std::vector<Bytes> mended = links;
+  for (const std::size_t i : {0u, 1u, 2u}) mended[i][7] = 1;
+  mended[3][7] = 1;  // button 2 (0x08 in byte 6) stays
+
+  // Merge Cells alone merges the programs too.
+  for (const bool mergePrograms : {false, true}) {
+    SCOPED_TRACE(mergePrograms ? "merge both" : "merge cells");
+    ts.FMergeCells = true;
+    ts.FMergePrograms = mergePrograms;
+    EXPECT_EQ(commandsAfter({.programs = 2, .cells = 3}), mended);
+    EXPECT_EQ(Byte(2), 1u);
+  }
+  // Merge Programs alone: one program, three cells, so LinkCN 3 stays.
+  ts.FMergeCells = false;
+  ts.FMergePrograms = true;
+  std::vector<Bytes> programsOnly = links;
+  programsOnly[0][7] = programsOnly[3][7] = 1;
+  EXPECT_EQ(commandsAfter({.programs = 2, .cells = 3}), programsOnly);
+  // Nothing merged, or nothing to merge: every command stays.
+  ts.FMergePrograms = false;
+  EXPECT_EQ(commandsAfter({.programs = 2, .cells = 3}), links);
+  ts.FMergeCells = ts.FMergePrograms = true;
+  EXPECT_EQ(commandsAfter({.programs = 1, .cells = 1}), links);
+}
+
+TEST_F(ChainTest, CommandCountsPastTheTableMendOnlyTheCommandsInIt) {
+  Bytes chain = PgcWithCommands({.programs = 2, .cells = 2}, {{0x20, 0x06, 0, 0, 0, 0, 0, 0x02}});
+  Put16(chain, 0xEC + 2, 40);  // 40 post commands claimed, none there
+  Put(chain);
+  ts.FMergeCells = true;
+  ts.BlankPgc(kAt, true);
+  EXPECT_EQ(Slice(Image(), kAt + 0xEC + 8, 8), (Bytes{0x20, 0x06, 0, 0, 0, 0, 0, 0x01}));
 }
 
 TEST_F(ChainTest, ChainWithoutCellsEndsAfterItsCommandTable) {

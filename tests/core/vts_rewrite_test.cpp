@@ -87,7 +87,9 @@ TEST_F(VtsRewriteTest, TitlesOnlyWithMergeCellsShrinkTheSetBy517Sectors) {
   EXPECT_EQ(SectorFields(), (std::vector<std::uint32_t>{8, 9, 309, 322}));
   EXPECT_EQ(ts.FSectorShift, 517);
   ExpectPointers({1, 2, 3, 0, 5, 6, 7, 8});
-  EXPECT_EQ(ts.FVtsPgciSize, 1500);
+  // Merge Cells merges the three programs of PGC 2 too: its program map
+  // takes 2 bytes, not 4.
+  EXPECT_EQ(ts.FVtsPgciSize, 1498);
   EXPECT_EQ(ts.FVtsTmaptiSize, 0);
   // The menu tables moved down whole; the title address tables are rebuilt.
   EXPECT_EQ(Now(3, ts.FVtsmPgciUtSize), Before(kPgciUt));
@@ -196,20 +198,27 @@ TEST_F(VtsRewriteTest, FreeSectorsBetweenTablesStayAndTheFileFollowsThePointers)
 }
 
 TEST_F(VtsRewriteTest, MergeProgramsAndStreamRemovalReachPttAndAttributes) {
-  VtsShape shape;
-  shape.tables = {{{PttSrpt({3, 2})}, {ChainListOf({Pgc({.programs = 3, .cells = 3}), Pgc({.programs = 2, .cells = 2})})},
-                  {PgciUt({ChainListOf({Pgc({})})})}, {}, {CAdt(1)}, {VobuAdmap(8)}, {CAdt(5)}, {VobuAdmap(8)}}};
-  Use(shape);
-  ts.FBlankVideos = ts.FBlankMenus = ts.FMergePrograms = ts.FRemoveAudioSubMapping = true;
-  ts.RewriteVtsIfo();
-  const Bytes ptt = Before(kPtt);
-  for (std::int64_t e = 16; e < static_cast<std::int64_t>(ptt.size()); e += 4) {
-    EXPECT_EQ(Get16(Image(), 2048 + e), Get16(ptt, e)) << e;  // PGC number
-    EXPECT_EQ(Get16(Image(), 2048 + e + 2), 1u) << e;         // program
+  // Merge Cells merges the programs too, so it reaches the PTT entries as
+  // Merge Programs does.
+  for (const bool mergeCells : {false, true}) {
+    SCOPED_TRACE(mergeCells ? "merge cells" : "merge programs");
+    VtsShape shape;
+    shape.tables = {{{PttSrpt({3, 2})}, {ChainListOf({Pgc({.programs = 3, .cells = 3}), Pgc({.programs = 2, .cells = 2})})},
+                    {PgciUt({ChainListOf({Pgc({})})})}, {}, {CAdt(1)}, {VobuAdmap(8)}, {CAdt(5)}, {VobuAdmap(8)}}};
+    Use(shape);
+    ts.FBlankVideos = ts.FBlankMenus = ts.FRemoveAudioSubMapping = true;
+    ts.FMergePrograms = !mergeCells;
+    ts.FMergeCells = mergeCells;
+    ts.RewriteVtsIfo();
+    const Bytes ptt = Before(kPtt);
+    for (std::int64_t e = 16; e < static_cast<std::int64_t>(ptt.size()); e += 4) {
+      EXPECT_EQ(Get16(Image(), 2048 + e), Get16(ptt, e)) << e;  // PGC number
+      EXPECT_EQ(Get16(Image(), 2048 + e + 2), 1u) << e;         // program
+    }
+    for (const std::int64_t kept : {0x102, 0x15C, 0x202, 0x316}) EXPECT_EQ(Image()[kept], ifo.bytes[kept]) << kept;
+    EXPECT_EQ(Slice(Image(), 0x103, 0x15B - 0x103 + 1), Bytes(0x15B - 0x103 + 1, 0));
+    EXPECT_EQ(Slice(Image(), 0x203, 0x315 - 0x203 + 1), Bytes(0x315 - 0x203 + 1, 0));
   }
-  for (const std::int64_t kept : {0x102, 0x15C, 0x202, 0x316}) EXPECT_EQ(Image()[kept], ifo.bytes[kept]) << kept;
-  EXPECT_EQ(Slice(Image(), 0x103, 0x15B - 0x103 + 1), Bytes(0x15B - 0x103 + 1, 0));
-  EXPECT_EQ(Slice(Image(), 0x203, 0x315 - 0x203 + 1), Bytes(0x315 - 0x203 + 1, 0));
 }
 
 TEST_F(VtsRewriteTest, RefusesLayoutsItCannotRewriteBeforeAByteChanges) {

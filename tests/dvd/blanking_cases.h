@@ -13,6 +13,7 @@ struct Blanking {
   const char* disc;
   std::vector<std::string> options;  // kestrune-cli options before DIR
   bool paddedVmg = false;            // dvdauthor's VMG without menu: see LayoutOptions
+  bool playsToItsEnd = false;        // playback from first play stops, as on the untouched disc
 };
 
 inline std::ostream& operator<<(std::ostream& os, const Blanking& b) {
@@ -28,9 +29,14 @@ inline const std::vector<Blanking>& BlankingCases() {
       {"pal_menu", {"--titles", "1", "--menus", "1"}},
       {"pal_menu", {"--titles", "1", "--menus", "1", "--no-backup"}},
       {"pal_menu", {"--titles", "1", "--merge-cells", "--merge-programs"}},
+      {"pal_menu", {"--titles", "1", "--menus", "1", "--merge-cells"}},
+      {"pal_links", {"--titles", "1", "--menus", "1", "--merge-cells"}, true, true},
+      {"pal_links", {"--titles", "1", "--menus", "1", "--merge-cells", "--merge-programs"}, true, true},
+      {"pal_links", {"--menus", "1", "--merge-programs", "--no-backup"}, true, true},
       {"pal_menu", {"--titles", "1", "--menus", "1", "--merge-cells", "--merge-programs", "--keep-stops", "--keep-audio-sub"}},
       {"ntsc_two_sets", {"--titles", "1,2"}},
       {"ntsc_two_sets", {"--menus", "2"}},
+      {"ntsc_two_sets", {"--titles", "1,2", "--merge-cells"}},
       {"ntsc_two_sets", {"--titles", "1", "--menus", "1,2", "--merge-programs"}},
       {"pal_split", {"--titles", "1"}, true},
       {"pal_split", {"--titles", "1", "--no-backup"}, true},

@@ -14,6 +14,7 @@
 #include "dvd_files.h"
 #include "dvd_check.h"
 #include "temp_folder.h"
+#include "verify/verify.h"
 
 namespace kestrune {
 namespace {
@@ -28,6 +29,12 @@ std::uint32_t GetBigEndianForTest(const std::vector<std::uint8_t>& b, std::size_
 using test::Blanking;
 using test::Cli;
 using test::CliResult;
+
+std::string Findings(const verify::Report& report) {
+  std::string text;
+  for (const verify::Finding& f : report.findings) text += verify::Describe(f) + "\n";
+  return text;
+}
 
 bool Has(const std::vector<std::string>& options, const std::string& o) {
   return std::find(options.begin(), options.end(), o) != options.end();
@@ -87,6 +94,8 @@ void ExpectValidDisc(const fs::path& dir, bool paddedVmg) {
   for (const auto& playback : dvdcheck::PlayAllTitles(dir)) EXPECT_TRUE(playback.ok) << dvdcheck::Describe(playback);
   const auto navigation = dvdcheck::FollowMenus(dir);
   EXPECT_TRUE(navigation.ok) << dvdcheck::Describe(navigation);
+  const verify::Report verified = verify::VerifyFolder(dir.string());
+  EXPECT_EQ(verified.Errors(), 0) << Findings(verified);
   for (const auto& entry : fs::directory_iterator(dir)) {
     const std::string name = entry.path().filename().string();
     if (name.size() == 12 && name.substr(9) == "IFO") {
@@ -118,8 +127,13 @@ TEST_P(BlankingRun, LeavesAValidDiscAndRestoresTheOriginal) {
   args.push_back(dir.string());
   const CliResult run = Cli(args);
   ASSERT_EQ(run.code, kExitOk) << run.err;
+  EXPECT_NE(run.out.find("verified: no errors\n"), std::string::npos) << run.out;
 
   ExpectValidDisc(dir, b.paddedVmg);
+  if (b.playsToItsEnd) {
+    const auto playback = dvdcheck::PlayFromFirstPlay(dir);
+    EXPECT_TRUE(playback.ok) << dvdcheck::Describe(playback);
+  }
   const auto report = dvdcheck::OpenAllIfos(dir);
   const bool backups = !Has(b.options, "--no-backup");
   for (int n : ListAfter(b.options, "--titles")) {

@@ -147,6 +147,27 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, EveryFixture,
 
 // ------------------------------------------- the shapes later tests assume
 
+// pal_links is not among EveryFixture: its title ends the playback (exit)
+// after playing its cell 3 twice.
+TEST(FixtureShape, PalLinksPlaysFromFirstPlayToItsEndThroughLinksBackToItsOwnProgramAndCell) {
+  const fs::path dir = Fixture("pal_links");
+  const IfoReport r = OpenAllIfos(dir);
+  EXPECT_TRUE(r.ok) << Describe(r);
+  EXPECT_EQ(SectorLayoutCheck(dir, {.allowPaddedVmg = true}), std::vector<std::string>{});
+  ASSERT_EQ(r.titleSets.size(), 1u);
+  const TitleSetInfo& vts = r.titleSets[0];
+  ASSERT_EQ(vts.pgcs.size(), 1u);
+  EXPECT_EQ(vts.pgcs[0].programs, 2);
+  EXPECT_EQ(vts.pgcs[0].cells, 3);
+  ASSERT_EQ(vts.menu.languageUnits.size(), 1u);
+  EXPECT_EQ(vts.menu.languageUnits[0].pgcs.at(0).programs, 2);
+  EXPECT_EQ(vts.menu.languageUnits[0].pgcs.at(0).cells, 2);
+  const TitlePlayback p = PlayFromFirstPlay(dir);
+  EXPECT_TRUE(p.ok) << Describe(p);
+  // The menu's 2 cells and cell 2 again, the title's 3 cells and cell 3 again.
+  EXPECT_EQ(p.cells, 7) << Describe(p);
+}
+
 TEST(FixtureShape, PalMenuHasMenusAndOneTitleOfTwoChaptersInThreeCells) {
   const fs::path dir = Fixture("pal_menu");
   const IfoReport r = OpenAllIfos(dir);

@@ -12,7 +12,7 @@
 # every test of a build folder.
 set -euo pipefail
 
-ALL="pal_menu ntsc_two_sets pal_split pal_nomenu_vts pal_languages demo"
+ALL="pal_menu ntsc_two_sets pal_split pal_nomenu_vts pal_languages pal_links demo"
 STAMP=.kestrune-fixture
 
 if [ $# -lt 1 ]; then
@@ -388,6 +388,41 @@ make_pal_languages() {
     <titles>
       <video format="pal" aspect="4:3"/>
       <pgc><vob file="pal_surround.mpg"/><post>call menu;</post></pgc>
+    </titles>
+  </titleset>
+</dvdauthor>
+XML
+  author "$1" PAL
+}
+
+# --- pal_links: no video manager menu; first play -> title set 1's root menu
+# -> title 1 -> exit, so playback from first play ends. The menu chain (2
+# programs in 2 cells) and the title chain (2 programs in 3 cells) each link
+# back once to a program or cell of their own, guarded by a GPRM: dvdauthor
+# writes "jump program 2" as LinkPGN 2 and "g1 = 1; jump cell 3" as a set
+# command ending in LinkCN 3. Merging a blanked chain's programs and cells
+# must leave such links pointing at something that exists.
+make_pal_links() {
+  clip pal_t1a.mpg pal 4:3 2 550
+  clip pal_t1b.mpg pal 4:3 1 660
+  cat >"$WORK/$1.xml" <<'XML'
+<dvdauthor>
+  <vmgm><fpc>jump titleset 1 menu;</fpc></vmgm>
+  <titleset>
+    <menus>
+      <video format="pal" aspect="4:3"/>
+      <pgc entry="root">
+        <vob file="pal_t1a.mpg" chapters="0,1"/>
+        <post>if (g0 == 0) { g0 = 1; jump program 2; } jump title 1;</post>
+      </pgc>
+    </menus>
+    <titles>
+      <video format="pal" aspect="4:3"/>
+      <pgc>
+        <vob file="pal_t1a.mpg" chapters="0,1"/>
+        <vob file="pal_t1b.mpg"/>
+        <post>if (g1 == 0) { g1 = 1; jump cell 3; } exit;</post>
+      </pgc>
     </titles>
   </titleset>
 </dvdauthor>

@@ -944,6 +944,46 @@ TitlePlayback PlayTitle(const fs::path& folder, int title, PlayLimits limits) {
   return result;
 }
 
+TitlePlayback PlayFromFirstPlay(const fs::path& folder, PlayLimits limits) {
+  TitlePlayback result;
+  NavSession session(folder);
+  if (session.get() == nullptr) {
+    result.errors.push_back("dvdnav_open2 failed");
+    return result;
+  }
+  dvdnav_t* nav = session.get();
+  NavLoop loop(nav, limits);
+  for (;;) {
+    const NavEvent e = loop.Next();
+    if (e.failed) {
+      if (loop.HitEventLimit()) {
+        result.end = PlayEnd::EventLimit;
+      } else {
+        result.end = PlayEnd::Error;
+        result.errors.push_back("dvdnav_get_next_block: " + session.LastError());
+      }
+      break;
+    }
+    if (e.event == DVDNAV_STOP) {
+      result.end = PlayEnd::Stopped;
+      break;
+    }
+    if (e.event == DVDNAV_CELL_CHANGE) {
+      const auto* cell = reinterpret_cast<const dvdnav_cell_change_event_t*>(loop.Buffer());
+      ++result.cells;
+      result.lastProgram = std::max(result.lastProgram, cell->pgN);
+    } else if (e.event == DVDNAV_BLOCK_OK && ++result.blocks >= limits.maxBlocks) {
+      result.end = PlayEnd::BlockLimit;
+      break;
+    }
+  }
+  result.stillsSkipped = loop.Stills();
+  result.waitsSkipped = loop.Waits();
+  session.CollectLogged(result.errors);
+  result.ok = result.end == PlayEnd::Stopped && result.errors.empty();
+  return result;
+}
+
 std::vector<TitlePlayback> PlayAllTitles(const fs::path& folder, PlayLimits limits) {
   std::vector<TitlePlayback> results;
   std::int32_t titles = 0;

@@ -235,6 +235,10 @@ struct TitlePlayback {
 // navigation leaves it.
 std::vector<TitlePlayback> PlayAllTitles(const std::filesystem::path& folder,
                                          PlayLimits limits = {});
+// Plays the disc from first play as a player left alone does, through every
+// link, jump and call, until the navigation stops (DVDNAV_STOP); `ok` only
+// then. `title` is 0; the counts are over every domain.
+TitlePlayback PlayFromFirstPlay(const std::filesystem::path& folder, PlayLimits limits = {});
 TitlePlayback PlayTitle(const std::filesystem::path& folder, int title,
                         PlayLimits limits = {});
 

@@ -1,0 +1,224 @@
+// The checks of the VOB files themselves, reading only the sectors they need:
+// the first pack of each file, the NAV pack at every VOBU_ADMAP entry (its
+// own sector number, where its VOBU ends, its VOB and cell id, the commands
+// of its buttons), and a blanked set's five sectors whole.
+#include <algorithm>
+#include <map>
+
+#include "big_endian.h"
+#include "blank_vob.h"
+#include "verifier.h"
+
+namespace kestrune::verify {
+
+namespace {
+
+// A NAV pack: pack header, system header, the PCI packet at 0x26 and the DSI
+// packet at 0x400, both private stream 2 with a sub-stream byte (0 PCI, 1 DSI).
+constexpr std::int64_t kPciPacket = 0x26;
+constexpr std::int64_t kPciSubstream = 0x2C;
+constexpr std::int64_t kPci = 0x2D;  // PCI data: NV_PCK_LBN at +0, HLI from +96
+constexpr std::int64_t kDsiPacket = 0x400;
+constexpr std::int64_t kDsiSubstream = 0x406;
+constexpr std::int64_t kDsi = 0x407;  // DSI data
+constexpr std::int64_t kPciNvPckLbn = kPci + 0;
+constexpr std::int64_t kDsiNvPckLbn = kDsi + 4;
+constexpr std::int64_t kDsiVobuEa = kDsi + 8;
+constexpr std::int64_t kDsiVobIdn = kDsi + 24;
+constexpr std::int64_t kDsiCellIdn = kDsi + 27;
+// HLI: HLI_SS, then the button groups (bits 5..4 of HL_GI byte 14), the
+// button count (byte 17) and, after the colour table, 36 button entries of
+// 18 bytes whose command is at +10.
+constexpr std::int64_t kHliSs = kPci + 96;
+constexpr std::int64_t kHliButtonGroups = kPci + 96 + 14;
+constexpr std::int64_t kHliButtonCount = kPci + 96 + 17;
+constexpr std::int64_t kButtons = kPci + 96 + 46;
+constexpr std::int64_t kButtonSize = 18;
+constexpr std::int64_t kButtonCommand = 10;
+constexpr int kMaxButtons = 36;
+
+bool StartCode(const std::vector<std::uint8_t>& s, std::int64_t at, std::uint8_t id) {
+  return s[at] == 0 && s[at + 1] == 0 && s[at + 2] == 1 && s[at + 3] == id;
+}
+bool PackHeader(const std::vector<std::uint8_t>& s) { return StartCode(s, 0, 0xBA) && (s[4] & 0xC0) == 0x40; }
+std::uint32_t DWord(const std::vector<std::uint8_t>& s, std::int64_t at) { return GetBigEndian<std::uint32_t>(&s[at]); }
+
+// The file holding sector `sector` of `vobs`, and the sector's byte offset in it.
+std::pair<std::string, std::int64_t> Place(const VobSet& vobs, std::int64_t sector) {
+  std::int64_t start = 0;
+  for (const VobSet::File& f : vobs.files) {
+    if (sector * kSectorSize < start + f.bytes) return {f.name, sector * kSectorSize - start};
+    start += f.bytes;
+  }
+  return {vobs.name, sector * kSectorSize};
+}
+
+}  // namespace
+
+bool Verifier::CheckBlankedVobs(const Domain& domain) {
+  // A blanked set is what the rewritten tables describe: one VOBU at sector
+  // 0 and every cell piece VOB 1 cell 1, sectors 0 to 4.
+  const auto& map = domain.vobuAdmap->vobuStartSectors;
+  const auto& cells = domain.cAdt->cells;
+  const bool blanked = map == std::vector<std::uint32_t>{0} && !cells.empty() &&
+                       std::all_of(cells.begin(), cells.end(), [](const disc::CellAddress& a) {
+                         return a.vobId == 1 && a.cellId == 1 && a.startSector == 0 &&
+                                a.lastSector == kBlankVobSectors - 1;
+                       });
+  if (!blanked) return false;
+  const VobSet& vobs = *domain.vobs;
+  const std::string& first = vobs.files.front().name;
+  if (vobs.files.size() != 1 || vobs.Bytes() != kBlankVobSize) {
+    Add(Severity::kError, vobs.files.size() != 1 ? vobs.files[1].name : first, "", "", -1,
+        vobs.files.size() != 1 ? "is there" : Number(vobs.Bytes()) + " bytes",
+        vobs.files.size() != 1 ? "only " + first + ", the five-sector blank VOB" : Number(kBlankVobSize) + " bytes",
+        "the IFO describes the five-sector one-frame VOB of a blanked set");
+    return true;
+  }
+  const auto bytes = ReadVobBytes(vobs, 0, kBlankVobSize);
+  if (!bytes) {
+    Add(Severity::kError, first, "", "", -1, "cannot be read", "", "");
+    return true;
+  }
+  if (const std::string reason = CheckOneFrameVob(*bytes); !reason.empty()) {
+    Add(Severity::kError, first, "", "", -1, reason, "the five-sector one-frame VOB",
+        "the IFO describes the one-frame VOB of a blanked set");
+    return true;
+  }
+  for (const auto& [at, name] : {std::pair{kPciNvPckLbn, "PCI NV_PCK_LBN"}, std::pair{kDsiNvPckLbn, "DSI NV_PCK_LBN"}}) {
+    if (DWord(*bytes, at) != 0)
+      Add(Severity::kError, first, "NAV pack", name, at, Number(DWord(*bytes, at)), "0",
+          "a NAV pack holds its own sector number in its VOB set");
+  }
+  // The engine writes the image that matches the domain's video attributes;
+  // a user's replacement VOB lands in every blanked set whatever its TV system.
+  const std::string wanted = BlankVobImageName(domain.videoAttributes);
+  for (const char* name : {"NTSC", "NTSCA", "PAL", "PALA"}) {
+    if (*bytes == BlankVobImage(name) && name != wanted)
+      Add(Severity::kWarning, first, "", "", -1, std::string("the blank image ") + name,
+          "the image " + wanted + ", as the domain's video attributes say",
+          "a player may show a frame of another TV system or aspect ratio wrongly or not at all");
+  }
+  return true;
+}
+
+void Verifier::CheckVobs(const std::vector<const Domain*>& domains) {
+  const Domain& domain = *domains.front();
+  const VobSet& vobs = *domain.vobs;
+  if (BadAdmap(domain.vobuAdmap) || CheckBlankedVobs(domain)) return;
+
+  // Every VOB file starts with a pack: a file cut inside a pack could not be
+  // read on its own.
+  std::int64_t sector = 0;
+  for (const VobSet::File& f : vobs.files) {
+    if (f.bytes >= kSectorSize) {
+      const auto* s = VobSector(vobs, sector);
+      if (s != nullptr && !PackHeader(*s))
+        Add(Severity::kError, f.name, "", "first pack", 0, "no MPEG-2 pack header (00 00 01 BA)", "a pack header",
+            "every sector of a VOB file is a pack");
+    }
+    sector += (f.bytes + kSectorSize - 1) / kSectorSize;
+  }
+
+  // A fault repeated in every NAV pack of the set is named once, with a count.
+  std::map<std::string, std::pair<std::size_t, int>> repeated;  // field -> finding, further packs
+  const auto add = [&](Severity severity, const std::string& file, const std::string& field, std::int64_t at,
+                       const std::string& found, const std::string& expected, const std::string& why) {
+    const auto it = repeated.find(field);
+    if (it != repeated.end()) {
+      ++it->second.second;
+      return;
+    }
+    repeated[field] = {report_.findings.size(), 0};
+    Add(severity, file, "NAV pack", field, at, found, expected, why);
+  };
+  const auto& map = domain.vobuAdmap->vobuStartSectors;
+  const std::int64_t sectors = vobs.Sectors();
+  for (std::size_t i = 0; i < map.size(); ++i) {
+    const std::int64_t s = map[i];
+    if (s >= sectors) break;  // CheckAddressTables names it
+    const auto* nav = VobSector(vobs, s);
+    if (nav == nullptr) continue;
+    const auto [file, base] = Place(vobs, s);
+    const std::string vobu = "VOBU at sector " + Number(s) + " ";
+    if (!PackHeader(*nav) || !StartCode(*nav, kPciPacket, 0xBF) || (*nav)[kPciSubstream] != 0 ||
+        !StartCode(*nav, kDsiPacket, 0xBF) || (*nav)[kDsiSubstream] != 1) {
+      add(Severity::kError, file, vobu + "NAV pack", base, "no NAV pack (PCI and DSI packets)", "a NAV pack",
+          "every VOBU_ADMAP entry is the start of a VOBU, which is a NAV pack");
+      continue;
+    }
+    for (const auto& [at, name] : {std::pair{kPciNvPckLbn, "PCI NV_PCK_LBN"}, std::pair{kDsiNvPckLbn, "DSI NV_PCK_LBN"}}) {
+      if (DWord(*nav, at) != static_cast<std::uint32_t>(s))
+        add(Severity::kError, file, name, base + at, Number(DWord(*nav, at)), Number(s),
+            "a NAV pack holds its own sector number in its VOB set; players seek by it");
+    }
+    const std::int64_t next = i + 1 < map.size() ? map[i + 1] : sectors;
+    const std::int64_t end = s + DWord(*nav, kDsiVobuEa) + 1;
+    if (end != next) {
+      const bool last = i + 1 == map.size();
+      const bool trailing = last && end < next;
+      add(trailing ? Severity::kWarning : Severity::kError, file, "VOBU_EA", base + kDsiVobuEa,
+          Number(DWord(*nav, kDsiVobuEa)) + " (the VOBU ends at sector " + Number(end - 1) + ")",
+          Number(next - s - 1) + (last ? " (the VOB set's end)" : " (the next VOBU_ADMAP entry)"),
+          trailing ? Number(next - end) + " sectors after the last VOBU belong to no VOBU; players never read them"
+                   : "players read each VOBU up to its VOBU_EA and the next one from there");
+    }
+    // The VOB and cell the NAV pack names are those C_ADT places it in.
+    for (const disc::CellAddress& a : domain.cAdt->cells) {
+      if (s < a.startSector || s > a.lastSector) continue;
+      const std::uint16_t vob = GetBigEndian<std::uint16_t>(&(*nav)[kDsiVobIdn]);
+      const std::uint8_t cell = (*nav)[kDsiCellIdn];
+      if (vob != a.vobId || cell != a.cellId)
+        add(Severity::kError, file, "VOBU_VOB_IDN and VOBU_C_IDN", base + kDsiVobIdn,
+            "VOB " + Number(vob) + " cell " + Number(cell), "VOB " + Number(a.vobId) + " cell " + Number(a.cellId),
+            "C_ADT places this VOBU in that cell");
+      break;
+    }
+    if ((GetBigEndian<std::uint16_t>(&(*nav)[kHliSs]) & 3) != 0) CheckButtons(domains, s, file, base, *nav);
+  }
+  for (const auto& [field, entry] : repeated) {
+    if (entry.second > 0)
+      report_.findings[entry.first].why += " (and " + Number(entry.second) + " more NAV packs of " + vobs.name + ")";
+  }
+}
+
+void Verifier::CheckButtons(const std::vector<const Domain*>& domains, std::int64_t sector, const std::string& vobFile,
+                            std::int64_t fileOffset, const std::vector<std::uint8_t>& nav) {
+  // The chain whose cell holds this VOBU gives the PGC, programs and cells
+  // a button's link names.
+  const Domain* domain = domains.front();
+  const disc::ProgramChain* playing = nullptr;
+  const std::uint16_t vob = GetBigEndian<std::uint16_t>(&nav[kDsiVobIdn]);
+  const std::uint8_t cellId = nav[kDsiCellIdn];
+  for (const Domain* d : domains) {
+    if (d->pgci == nullptr || playing != nullptr) continue;
+    for (const disc::PgciSrp& srp : d->pgci->srps) {
+      if (!srp.pgc || playing != nullptr) continue;
+      for (const disc::Cell& cell : srp.pgc->cells) {
+        if (cell.position.vobId == vob && cell.position.cellId == cellId &&
+            sector >= cell.playback.firstVobuStartSector && sector <= cell.playback.lastVobuEndSector) {
+          playing = &*srp.pgc;
+          domain = d;
+          break;
+        }
+      }
+    }
+  }
+  // Buttons come in 1, 2 or 3 groups of 36, 18 or 12 entries.
+  const int groups = std::max(1, (nav[kHliButtonGroups] >> 4) & 3);
+  const int perGroup = kMaxButtons / groups;
+  const int count = std::min(nav[kHliButtonCount] & 0x3F, perGroup);
+  for (int g = 0; g < groups; ++g) {
+    for (int b = 0; b < count; ++b) {
+      const int index = g * perGroup + b;
+      const std::int64_t at = kButtons + kButtonSize * index + kButtonCommand;
+      NavCommandBytes command{};
+      std::copy(nav.begin() + at, nav.begin() + at + 8, command.begin());
+      CheckCommand(*domain, vobFile, "NAV pack",
+                   "VOBU at sector " + Number(sector) + " button " + Number(index + 1) + " command", fileOffset + at,
+                   command, playing);
+    }
+  }
+}
+
+}  // namespace kestrune::verify
