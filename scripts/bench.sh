@@ -254,6 +254,10 @@ durability_row() {  # FOLDER KIND LABEL
   flushes=$(gb_counter "$TMP/gbench.txt" "run/$1/$2" flushes)
   echo "| $1 | $3 | $with | $without | $(awk -v a="$with" -v b="$without" 'BEGIN { printf "%.3g", a - b }') | $flushes |"
 }
+VERIFY_MS=$(gb_ms "$TMP/gbench.txt" verify/ninety_nine_sets)
+VERIFY_VOB_READ=$(gb_counter "$TMP/gbench.txt" verify/ninety_nine_sets vob_bytes_read)
+VERIFY_VOB_BYTES=$(gb_counter "$TMP/gbench.txt" verify/ninety_nine_sets vob_bytes)
+VERIFY_SHARE=$(awk -v r="$VERIFY_VOB_READ" -v t="$VERIFY_VOB_BYTES" 'BEGIN { printf "%.5f", t > 0 ? 100 * r / t : 0 }')
 INFO_MS=$(gb_ms "$TMP/gbench.txt" info/ninety_nine_sets)
 INFO_JSON_MS=$(gb_ms "$TMP/gbench.txt" info_json/ninety_nine_sets)
 DUR_TYPICAL=$(gb_ms "$TMP/gbench.txt" run/typical/backups)
@@ -358,6 +362,7 @@ EOF
 | Scan of the 99-title-set folder under 1 ms | $SCAN_US µs real time, $SCAN_CPU µs processor time | $(verdict "$SCAN_US < 1000") |
 | Run on the 99 title sets with backups under 100 ms | $RUN_MS ms real time, $RUN_CPU_MS ms processor time (without backups $RUN_NB_MS ms$RUN_TMPFS) | $(verdict "$RUN_MS < 100") |
 | \`--info\` of the 99-title-set folder under 20 ms | $INFO_MS ms in the process (with \`--json\` $INFO_JSON_MS ms) | $(verdict "$INFO_MS < 20") |
+| \`--verify\` of the 99-title-set folder under 1 s, reading under 0.1 % of its VOB bytes | $VERIFY_MS ms in the process (warm cache), $VERIFY_VOB_READ of $VERIFY_VOB_BYTES VOB bytes read ($VERIFY_SHARE %) | $(verdict "$VERIFY_MS < 1000 && $VERIFY_SHARE < 0.1") |
 | A run that survives a crash: typical disc (video manager menu + 3 title sets, backups on) under 30 ms | $DUR_TYPICAL ms, $(gb_counter "$TMP/gbench.txt" run/typical/backups flushes) flushes | $(verdict "$DUR_TYPICAL < 30") |
 | The same on the 99 title sets under 300 ms | $DUR_99 ms, $(gb_counter "$TMP/gbench.txt" run/ninety_nine_sets/backups flushes) flushes | $(verdict "$DUR_99 < 300") |
 | Each title set within twice the file operations it needs | at most $RATIO × with backups, $RATIO_NB × without | $(verdict "$RATIO <= 2 && $RATIO_NB <= 2") |
