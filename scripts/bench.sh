@@ -215,7 +215,8 @@ gb_median() {  # FILE NAME -> "real_time unit cpu_time unit"; NAME without its
 gb_counter() {  # FILE NAME COUNTER -> the counter's median value
   awk -v n="$2" -v c="$3" '$1 ~ /_median$/ { b = $1; sub(/(\/iterations:[0-9]+)?(\/real_time)?_median$/, "", b); if (b != n) next
     for (i = 2; i <= NF; i++) if (index($i, c "=") == 1) { v = substr($i, length(c) + 2); m = 1
-      if (v ~ /k$/) { m = 1000; sub(/k$/, "", v) }; printf "%.0f\n", v * m; exit } }' "$1"
+      if (v ~ /k$/) m = 1e3; else if (v ~ /M$/) m = 1e6; else if (v ~ /G$/) m = 1e9; else if (v ~ /T$/) m = 1e12
+      sub(/[kMGT]$/, "", v); printf "%.0f\n", v * m; exit } }' "$1"
 }
 gb_ms() {  # FILE NAME -> real time in ms
   gb_median "$1" "$2" | awk '{ t = $1; if ($2 == "us") t /= 1000; else if ($2 == "ns") t /= 1e6; else if ($2 == "s") t *= 1000; printf "%.3g\n", t }'
