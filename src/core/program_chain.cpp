@@ -9,6 +9,7 @@
 #include <string>
 #include <utility>
 
+#include "ifo_fields.h"
 #include "nav_command.h"
 #include "playback_time.h"
 
@@ -16,13 +17,7 @@ namespace kestrune {
 
 namespace {
 
-// C_PBI entry fields.
-constexpr std::int64_t kCPbiStillTime = 2;
-constexpr std::int64_t kCPbiPlaybackTime = 4;
-constexpr std::int64_t kCPbiFirstVobuStart = 8;
-constexpr std::int64_t kCPbiFirstIlvuEnd = 12;
-constexpr std::int64_t kCPbiLastVobuStart = 16;
-constexpr std::int64_t kCPbiLastVobuEnd = 20;
+// C_PBI cell categories.
 constexpr std::uint8_t kCellSeamless = 0x08;
 constexpr std::uint8_t kCellStcDiscontinuity = 0x02;
 // The blank VOB's one VOBU ends at its fifth sector.

@@ -11,27 +11,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "ifo_fields.h"
 #include "title_set.h"
 
 namespace kestrune {
-
-// Fixed part of a PGC, offsets from its first byte.
-constexpr std::int64_t kPgcPrograms = 0x02;
-constexpr std::int64_t kPgcCells = 0x03;
-constexpr std::int64_t kPgcPlaybackTime = 0x04;
-constexpr std::int64_t kPgcStreamControl = 0x0C;      // 8 audio entries of 2 bytes, 32 sub-picture entries of 4
-constexpr std::int64_t kPgcStreamControlSize = 0x90;
-constexpr std::int64_t kPgcCommandTable = 0xE4;       // 16-bit offsets of the sub-tables, 0 = none
-constexpr std::int64_t kPgcProgramMap = 0xE6;
-constexpr std::int64_t kPgcCellPlayback = 0xE8;
-constexpr std::int64_t kPgcCellPosition = 0xEA;
-constexpr std::int64_t kPgcFixedSize = 0xEC;
-// Command table header: pre, post and cell command counts, then its end address at +6.
-constexpr std::int64_t kCommandTableHeader = 8;
-constexpr std::int64_t kNavCommandSize = 8;  // the commands follow the header
-constexpr std::int64_t kCommandTableEnd = 6;
-constexpr std::int64_t kCPbiSize = 24;
-constexpr std::int64_t kCPosiSize = 4;
 
 // Chain lists (VTS_PGCI, each PGCI_LU) and PGCI_UT tables share this header:
 // a 16-bit count at +0, the end address at +4 and 8-byte search pointers from

@@ -7,15 +7,12 @@
 
 #include "dvd_files.h"
 #include "file_layer.h"
+#include "ifo_fields.h"
 
 namespace kestrune {
 
 namespace {
 
-// TT_SRPT: 16-bit title count, end address at +4, 12-byte entries from +8;
-// an entry holds its title set number at +6 and that set's start sector at +8.
-constexpr std::int64_t kTtSrptEntries = 8;
-constexpr std::int64_t kTtSrptEntrySize = 12;
 // VTS_ATR: end address at +0; from +8 a copy of VTSI_MAT from 0x100, so
 // record byte k mirrors VTSI_MAT byte 0xF8 + k.
 constexpr std::int64_t kAtrMenuAudioFirst = 11;   // mirrors VTSI_MAT 0x103
@@ -213,10 +210,11 @@ void TTitleSet::UpdateVmg(std::uint8_t vtsNumber, bool menusBlanked, bool videos
       const std::int64_t t = static_cast<std::int64_t>(FTtSrptSector) * kSectorSize;
       const std::uint16_t count = ReadWord(t);
       for (std::int64_t j = 0; j < count; ++j) {
-        const std::int64_t e = t + kTtSrptEntries + kTtSrptEntrySize * j;
+        const std::int64_t e = t + kTtSrptFirstEntry + kTtSrptEntrySize * j;
         // Unsigned, as the sector field is: a damaged value cannot overflow.
-        if (ReadByte(e + 6) > vtsNumber)
-          WriteDWord(e + 8, static_cast<std::uint32_t>(ReadDWord(e + 8)) - static_cast<std::uint32_t>(FSectorShift));
+        if (ReadByte(e + kTtTitleSet) > vtsNumber)
+          WriteDWord(e + kTtTitleSetSector,
+                     static_cast<std::uint32_t>(ReadDWord(e + kTtTitleSetSector)) - static_cast<std::uint32_t>(FSectorShift));
       }
     }
     // The title set's attribute copy in VMG_VTS_ATRT follows its VTSI_MAT.

@@ -5,6 +5,7 @@
 
 #include "dvd_files.h"
 #include "file_layer.h"
+#include "ifo_fields.h"
 #include "title_set.h"
 
 namespace kestrune {
@@ -15,12 +16,6 @@ constexpr char kVmgId[] = "DVDVIDEO-VMG";
 constexpr char kVtsId[] = "DVDVIDEO-VTS";
 constexpr std::int64_t kIdLength = 12;
 
-// MAT fields shared by both kinds of information file.
-constexpr std::int64_t kMatLastSector = 0x0C;
-constexpr std::int64_t kMatIfoLastSector = 0x1C;
-constexpr std::int64_t kMatEndAddress = 0x80;
-constexpr std::int64_t kMatMenuVideoAttr = 0x100;
-constexpr std::int64_t kVtsiMatTitleVideoAttr = 0x200;
 // The MAT must at least hold the table pointers (up to 0xE7) and the menu
 // video attributes that are read from it.
 constexpr std::int32_t kMinMatEnd = 0xFF;
@@ -40,24 +35,24 @@ struct TableField {
 
 // In the order the tables lie in the file and are written.
 constexpr TableField kVmgTables[] = {
-    {"TT_SRPT", 0xC4, 4, &TTitleSet::FTtSrptSector, &TTitleSet::FTtSrptSize},
-    {"VMGM_PGCI_UT", 0xC8, 4, &TTitleSet::FVmgmPgciUtSector, &TTitleSet::FVmgmPgciUtSize},
-    {"VMG_PTL_MAIT", 0xCC, 4, &TTitleSet::FVmgPtlMaitSector, &TTitleSet::FVmgPtlMaitSize},
-    {"VMG_VTS_ATRT", 0xD0, 4, &TTitleSet::FVmgVtsAtrtSector, &TTitleSet::FVmgVtsAtrtSize},
-    {"VMG_TXTDT_MG", 0xD4, 16, &TTitleSet::FVmgTxtdtMgSector, &TTitleSet::FVmgTxtdtMgSize},
-    {"VMGM_C_ADT", 0xD8, 4, &TTitleSet::FVmgmCAdtSector, &TTitleSet::FVmgmCAdtSize},
-    {"VMGM_VOBU_ADMAP", 0xDC, 0, &TTitleSet::FVmgmVobuAdmapSector, &TTitleSet::FVmgmVobuAdmapSize},
+    {"TT_SRPT", kVmgiTtSrpt, 4, &TTitleSet::FTtSrptSector, &TTitleSet::FTtSrptSize},
+    {"VMGM_PGCI_UT", kVmgiVmgmPgciUt, 4, &TTitleSet::FVmgmPgciUtSector, &TTitleSet::FVmgmPgciUtSize},
+    {"VMG_PTL_MAIT", kVmgiPtlMait, 4, &TTitleSet::FVmgPtlMaitSector, &TTitleSet::FVmgPtlMaitSize},
+    {"VMG_VTS_ATRT", kVmgiVtsAtrt, 4, &TTitleSet::FVmgVtsAtrtSector, &TTitleSet::FVmgVtsAtrtSize},
+    {"VMG_TXTDT_MG", kVmgiTxtdtMg, 16, &TTitleSet::FVmgTxtdtMgSector, &TTitleSet::FVmgTxtdtMgSize},
+    {"VMGM_C_ADT", kVmgiVmgmCAdt, 4, &TTitleSet::FVmgmCAdtSector, &TTitleSet::FVmgmCAdtSize},
+    {"VMGM_VOBU_ADMAP", kVmgiVmgmVobuAdmap, 0, &TTitleSet::FVmgmVobuAdmapSector, &TTitleSet::FVmgmVobuAdmapSize},
 };
 
 constexpr TableField kVtsTables[] = {
-    {"VTS_PTT_SRPT", 0xC8, 4, &TTitleSet::FVtsPttSrptSector, &TTitleSet::FVtsPttSrptSize},
-    {"VTS_PGCI", 0xCC, 4, &TTitleSet::FVtsPgciSector, &TTitleSet::FVtsPgciSize},
-    {"VTSM_PGCI_UT", 0xD0, 4, &TTitleSet::FVtsmPgciUtSector, &TTitleSet::FVtsmPgciUtSize},
-    {"VTS_TMAPTI", 0xD4, 4, &TTitleSet::FVtsTmaptiSector, &TTitleSet::FVtsTmaptiSize},
-    {"VTSM_C_ADT", 0xD8, 4, &TTitleSet::FVtsmCAdtSector, &TTitleSet::FVtsmCAdtSize},
-    {"VTSM_VOBU_ADMAP", 0xDC, 0, &TTitleSet::FVtsmVobuAdmapSector, &TTitleSet::FVtsmVobuAdmapSize},
-    {"VTS_C_ADT", 0xE0, 4, &TTitleSet::FVtsCAdtSector, &TTitleSet::FVtsCAdtSize},
-    {"VTS_VOBU_ADMAP", 0xE4, 0, &TTitleSet::FVtsVobuAdmapSector, &TTitleSet::FVtsVobuAdmapSize},
+    {"VTS_PTT_SRPT", kVtsiPttSrpt, 4, &TTitleSet::FVtsPttSrptSector, &TTitleSet::FVtsPttSrptSize},
+    {"VTS_PGCI", kVtsiPgci, 4, &TTitleSet::FVtsPgciSector, &TTitleSet::FVtsPgciSize},
+    {"VTSM_PGCI_UT", kVtsiVtsmPgciUt, 4, &TTitleSet::FVtsmPgciUtSector, &TTitleSet::FVtsmPgciUtSize},
+    {"VTS_TMAPTI", kVtsiTmapti, 4, &TTitleSet::FVtsTmaptiSector, &TTitleSet::FVtsTmaptiSize},
+    {"VTSM_C_ADT", kVtsiVtsmCAdt, 4, &TTitleSet::FVtsmCAdtSector, &TTitleSet::FVtsmCAdtSize},
+    {"VTSM_VOBU_ADMAP", kVtsiVtsmVobuAdmap, 0, &TTitleSet::FVtsmVobuAdmapSector, &TTitleSet::FVtsmVobuAdmapSize},
+    {"VTS_C_ADT", kVtsiCAdt, 4, &TTitleSet::FVtsCAdtSector, &TTitleSet::FVtsCAdtSize},
+    {"VTS_VOBU_ADMAP", kVtsiVobuAdmap, 0, &TTitleSet::FVtsVobuAdmapSector, &TTitleSet::FVtsVobuAdmapSize},
 };
 
 template <std::size_t N>
@@ -234,19 +229,19 @@ void TTitleSet::LoadIfo(std::uint8_t n) {
 }
 
 void TTitleSet::ReadVmgLayout() {
-  const std::uint8_t attr = ReadByte(kMatMenuVideoAttr);
+  const std::uint8_t attr = ReadByte(kMatMenuVideoAttributes);
   FVmgmPal = (attr & kAttrPal) != 0;
   FVmgmWide = (attr & kAttrWide) != 0;
   FVmgLastSector = ReadDWord(kMatLastSector);
   FVmgiLastSector = ReadDWord(kMatIfoLastSector);
   FVmgiMatEnd = ReadDWord(kMatEndAddress);
-  FVmgmVobsSector = ReadDWord(0xC0);
+  FVmgmVobsSector = ReadDWord(kMatMenuVobsSector);
   ReadTableLayout(*this, kVmgTables);
 }
 
 void TTitleSet::ReadVtsLayout() {
-  const std::uint8_t menuAttr = ReadByte(kMatMenuVideoAttr);
-  const std::uint8_t titleAttr = ReadByte(kVtsiMatTitleVideoAttr);
+  const std::uint8_t menuAttr = ReadByte(kMatMenuVideoAttributes);
+  const std::uint8_t titleAttr = ReadByte(kVtsiTitleVideoAttributes);
   FVtsmPal = (menuAttr & kAttrPal) != 0;
   FVtsmWide = (menuAttr & kAttrWide) != 0;
   FVtsPal = (titleAttr & kAttrPal) != 0;
@@ -254,8 +249,8 @@ void TTitleSet::ReadVtsLayout() {
   FVtsLastSector = ReadDWord(kMatLastSector);
   FVtsiLastSector = ReadDWord(kMatIfoLastSector);
   FVtsiMatEnd = ReadDWord(kMatEndAddress);
-  FVtsmVobsSector = ReadDWord(0xC0);
-  FVtsttVobsSector = ReadDWord(0xC4);
+  FVtsmVobsSector = ReadDWord(kMatMenuVobsSector);
+  FVtsttVobsSector = ReadDWord(kVtsiTitleVobsSector);
   ReadTableLayout(*this, kVtsTables);
 }
 

@@ -3,27 +3,13 @@
 // become one-entry tables, the set shrinks, and every title of TT_SRPT starts
 // that many sectors earlier.
 #include "blank_vob.h"
+#include "ifo_fields.h"
 #include "program_chain.h"
 #include "title_set.h"
 
 namespace kestrune {
 
 namespace {
-
-// VMGI_MAT fields.
-constexpr std::int64_t kVmgLastSector = 0x0C;
-constexpr std::int64_t kVmgiLastSector = 0x1C;
-constexpr std::int64_t kVmgmVobsSector = 0xC0;
-constexpr std::int64_t kVmgmCAdtPointer = 0xD8;
-constexpr std::int64_t kVmgmVobuAdmapPointer = 0xDC;
-constexpr std::int64_t kMenuStreamsFirst = 0x103;  // menu audio and sub-picture streams
-constexpr std::int64_t kMenuStreamsLast = 0x15B;
-
-// TT_SRPT: title count at +0, 12-byte entries from +8 holding their title
-// set's start sector at +8.
-constexpr std::int64_t kTtSrptFirstEntry = 8;
-constexpr std::int64_t kTtSrptEntrySize = 12;
-constexpr std::int64_t kTtSrptStartSector = 8;
 
 constexpr std::int32_t kOneEntryCAdtSize = 20;
 constexpr std::int32_t kOneEntryVobuAdmapSize = 8;
@@ -55,7 +41,7 @@ void TTitleSet::RewriteVmgIfo() {
 
   FSectorShift = 0;
   // The one-frame VOB has no audio or sub-pictures.
-  if (FRemoveAudioSubMapping) ImageOf(*this).Fill(kMenuStreamsFirst, kMenuStreamsLast - kMenuStreamsFirst + 1, 0);
+  if (FRemoveAudioSubMapping) ImageOf(*this).Fill(kMatMenuStreamsFirst, kMatMenuStreamsLast - kMatMenuStreamsFirst + 1, 0);
 
   // Menu chains keep their place and size: nothing in VMGM_PGCI_UT moves.
   for (const PgcLayout& chain : chains) BlankMenuPgc(*this, chain, FVmgmPal);
@@ -64,7 +50,7 @@ void TTitleSet::RewriteVmgIfo() {
   if (FVmgmCAdtSector > 0) {
     const std::int32_t C = FVmgmCAdtSector;
     const std::int64_t b = At(C);
-    WriteDWord(kVmgmCAdtPointer, static_cast<std::uint32_t>(C));
+    WriteDWord(kVmgiVmgmCAdt, static_cast<std::uint32_t>(C));
     WriteWord(b, 1);  // VOB ids
     WriteWord(b + 2, 0);
     WriteDWord(b + 4, kOneEntryCAdtSize - 1);
@@ -74,14 +60,14 @@ void TTitleSet::RewriteVmgIfo() {
     WriteDWord(b + 12, 0);
     WriteDWord(b + 16, static_cast<std::uint32_t>(kBlankVobSectors - 1));
     FSectorShift += static_cast<std::int32_t>(SectorsOf(FVmgmCAdtSize) - 1);
-    FVmgmCAdtSector = ReadDWord(kVmgmCAdtPointer);
+    FVmgmCAdtSector = ReadDWord(kVmgiVmgmCAdt);
     FVmgmCAdtSize = kOneEntryCAdtSize;
   }
 
   // VMGM_VOBU_ADMAP: one VOBU at sector 0, built straight at its new place.
   if (FVmgmVobuAdmapSector > 0) {
     const std::int64_t moved = static_cast<std::int64_t>(FVmgmVobuAdmapSector) - FSectorShift;
-    WriteDWord(kVmgmVobuAdmapPointer, static_cast<std::uint32_t>(moved));
+    WriteDWord(kVmgiVmgmVobuAdmap, static_cast<std::uint32_t>(moved));
     WriteDWord(At(moved), kOneEntryVobuAdmapSize - 1);
     WriteDWord(At(moved) + 4, 0);
     FSectorShift += static_cast<std::int32_t>(SectorsOf(FVmgmVobuAdmapSize) - 1);
@@ -93,9 +79,9 @@ void TTitleSet::RewriteVmgIfo() {
   const std::int64_t newIfoLast = static_cast<std::int64_t>(FVmgiLastSector) - FSectorShift;
   const std::int64_t newMenuVobs = static_cast<std::int64_t>(FVmgmVobsSector) - FSectorShift;
   const std::int64_t newSetLast = newIfoLast + newMenuVobs + kBlankVobSectors;
-  WriteDWord(kVmgiLastSector, static_cast<std::uint32_t>(newIfoLast));
-  WriteDWord(kVmgmVobsSector, static_cast<std::uint32_t>(newMenuVobs));
-  WriteDWord(kVmgLastSector, static_cast<std::uint32_t>(newSetLast));
+  WriteDWord(kMatIfoLastSector, static_cast<std::uint32_t>(newIfoLast));
+  WriteDWord(kMatMenuVobsSector, static_cast<std::uint32_t>(newMenuVobs));
+  WriteDWord(kMatLastSector, static_cast<std::uint32_t>(newSetLast));
   FSectorShift = static_cast<std::int32_t>(FVmgLastSector - newSetLast);
 
   // Every title set lies after the video manager set, so all of them move.
@@ -103,7 +89,7 @@ void TTitleSet::RewriteVmgIfo() {
     const std::int64_t table = At(FTtSrptSector);
     const std::int64_t titles = ReadWord(table);
     for (std::int64_t t = 0; t < titles; ++t) {
-      const std::int64_t field = table + kTtSrptFirstEntry + kTtSrptEntrySize * t + kTtSrptStartSector;
+      const std::int64_t field = table + kTtSrptFirstEntry + kTtSrptEntrySize * t + kTtTitleSetSector;
       // Modulo 2^32, as the field is stored: a damaged start sector must not overflow.
       WriteDWord(field, static_cast<std::uint32_t>(ReadDWord(field)) - static_cast<std::uint32_t>(FSectorShift));
     }

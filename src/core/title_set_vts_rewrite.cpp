@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "blank_vob.h"
+#include "ifo_fields.h"
 #include "program_chain.h"
 #include "title_set.h"
 
@@ -12,33 +13,13 @@ namespace kestrune {
 
 namespace {
 
-// VTSI_MAT fields.
-constexpr std::int64_t kVtsLastSector = 0x0C;
-constexpr std::int64_t kVtsiLastSector = 0x1C;
-constexpr std::int64_t kVtsmVobsSector = 0xC0;
-constexpr std::int64_t kVtsttVobsSector = 0xC4;
-constexpr std::int64_t kVtsmPgciUtPointer = 0xD0;
-constexpr std::int64_t kVtsTmaptiPointer = 0xD4;
-constexpr std::int64_t kVtsmCAdtPointer = 0xD8;
-constexpr std::int64_t kVtsmVobuAdmapPointer = 0xDC;
-constexpr std::int64_t kVtsCAdtPointer = 0xE0;
-constexpr std::int64_t kVtsVobuAdmapPointer = 0xE4;
-// Menu audio and sub-picture streams (count low byte to the last attribute),
-// then the same for the titles. The video attributes before them stay.
-constexpr std::int64_t kMenuStreamsFirst = 0x103;
-constexpr std::int64_t kMenuStreamsLast = 0x15B;
-constexpr std::int64_t kTitleStreamsFirst = 0x203;
-constexpr std::int64_t kTitleStreamsLast = 0x315;
-
 // VTS_PTT_SRPT: title count at +0, then one 32-bit offset per title from +8
 // to its list of 4-byte PTT entries (PGC number, program number).
 constexpr std::int64_t kPttFirstTitle = 8;
 constexpr std::int64_t kPttEntrySize = 4;
 constexpr std::int64_t kPttProgram = 2;
 
-// C_ADT: VOB id count, reserved, end address at +4, 12-byte entries from +8.
-constexpr std::int64_t kCAdtHeader = 8;
-constexpr std::int64_t kCAdtEntrySize = 12;
+// A C_ADT of one VOB and one cell.
 constexpr std::uint32_t kCAdtOneVobId = 0x00010000;
 constexpr std::uint32_t kCAdtBlankCell = 0x00010100;  // VOB id 1, cell id 1
 constexpr std::uint32_t kCAdtOneEntryEnd = 0x13;      // a 20-byte table
@@ -184,8 +165,8 @@ void TTitleSet::RewriteVtsIfo() {
   // Stream attributes of a blanked domain: the one-frame VOB has no audio or
   // sub-pictures.
   if (FRemoveAudioSubMapping) {
-    if (FBlankMenus) ImageOf(*this).Fill(kMenuStreamsFirst, kMenuStreamsLast - kMenuStreamsFirst + 1, 0);
-    if (FBlankVideos) ImageOf(*this).Fill(kTitleStreamsFirst, kTitleStreamsLast - kTitleStreamsFirst + 1, 0);
+    if (FBlankMenus) ImageOf(*this).Fill(kMatMenuStreamsFirst, kMatMenuStreamsLast - kMatMenuStreamsFirst + 1, 0);
+    if (FBlankVideos) ImageOf(*this).Fill(kVtsiTitleStreamsFirst, kVtsiTitleStreamsLast - kVtsiTitleStreamsFirst + 1, 0);
   }
 
   // With merged programs (Merge Programs, or Merge Cells) every chapter of
@@ -208,7 +189,7 @@ void TTitleSet::RewriteVtsIfo() {
   if (FVtsmPgciUtSector > 0) {
     const std::int32_t U = FVtsmPgciUtSector;
     const std::int32_t s0 = FSectorShift;
-    WriteDWord(kVtsmPgciUtPointer, static_cast<std::uint32_t>(U - s0));
+    WriteDWord(kVtsiVtsmPgciUt, static_cast<std::uint32_t>(U - s0));
     if (FBlankMenus) {
       const std::int64_t table = At(U);
       const std::vector<std::int64_t> units = ReadLanguageUnits(*this, table, FVtsmPgciUtSize);
@@ -223,7 +204,7 @@ void TTitleSet::RewriteVtsIfo() {
       }
     }
     MoveTableDown(*this, U, U - s0, 4);
-    FVtsmPgciUtSector = ReadDWord(kVtsmPgciUtPointer);
+    FVtsmPgciUtSector = ReadDWord(kVtsiVtsmPgciUt);
     FVtsmPgciUtSize = static_cast<std::int32_t>(U32At(*this, At(FVtsmPgciUtSector) + 4) + 1);
   }
 
@@ -231,20 +212,20 @@ void TTitleSet::RewriteVtsIfo() {
   if (FVtsTmaptiSector > 0) {
     const std::int32_t P = FVtsTmaptiSector;
     if (FBlankVideos) {
-      WriteDWord(kVtsTmaptiPointer, 0);
+      WriteDWord(kVtsiTmapti, 0);
       FSectorShift += static_cast<std::int32_t>(SectorsOf(FVtsTmaptiSize));
       FVtsTmaptiSize = 0;
     } else {
-      WriteDWord(kVtsTmaptiPointer, static_cast<std::uint32_t>(P - FSectorShift));
+      WriteDWord(kVtsiTmapti, static_cast<std::uint32_t>(P - FSectorShift));
       MoveTableDown(*this, P, P - FSectorShift, 4);
       FVtsTmaptiSector = P - FSectorShift;
     }
   }
 
-  RewriteCellAddressTable(*this, kVtsmCAdtPointer, FVtsmCAdtSector, FVtsmCAdtSize, FBlankMenus);
-  RewriteVobuAddressMap(*this, kVtsmVobuAdmapPointer, FVtsmVobuAdmapSector, FVtsmVobuAdmapSize, FBlankMenus);
-  RewriteCellAddressTable(*this, kVtsCAdtPointer, FVtsCAdtSector, FVtsCAdtSize, FBlankVideos);
-  RewriteVobuAddressMap(*this, kVtsVobuAdmapPointer, FVtsVobuAdmapSector, FVtsVobuAdmapSize, FBlankVideos);
+  RewriteCellAddressTable(*this, kVtsiVtsmCAdt, FVtsmCAdtSector, FVtsmCAdtSize, FBlankMenus);
+  RewriteVobuAddressMap(*this, kVtsiVtsmVobuAdmap, FVtsmVobuAdmapSector, FVtsmVobuAdmapSize, FBlankMenus);
+  RewriteCellAddressTable(*this, kVtsiCAdt, FVtsCAdtSector, FVtsCAdtSize, FBlankVideos);
+  RewriteVobuAddressMap(*this, kVtsiVobuAdmap, FVtsVobuAdmapSector, FVtsVobuAdmapSize, FBlankVideos);
 
   // Sector fields. The set is laid out IFO, menu VOBs, title VOBs, BUP (as
   // long as the IFO); a blanked VOB set is the five-sector blank VOB.
@@ -254,13 +235,13 @@ void TTitleSet::RewriteVtsIfo() {
   const std::int64_t titlesStart = M > 0 ? M + menuSectors : T;
   std::int64_t titleSectors = T > 0 ? std::max<std::int64_t>(E - L - titlesStart, 0) : 0;
   const std::int64_t newIfoLast = L - S;
-  WriteDWord(kVtsiLastSector, static_cast<std::uint32_t>(newIfoLast));
-  if (M > 0) WriteDWord(kVtsmVobsSector, static_cast<std::uint32_t>(M - S));
+  WriteDWord(kMatIfoLastSector, static_cast<std::uint32_t>(newIfoLast));
+  if (M > 0) WriteDWord(kMatMenuVobsSector, static_cast<std::uint32_t>(M - S));
   if (T > 0) {
     // With the menus blanked the titles follow the five-sector blank menu VOB
     // (a set without menu VOBs never gets here with its menus blanked).
     const std::int64_t titles = (FBlankVideos && !FBlankMenus) ? T - S : M - S + kBlankVobSectors;
-    WriteDWord(kVtsttVobsSector, static_cast<std::uint32_t>(titles));
+    WriteDWord(kVtsiTitleVobsSector, static_cast<std::uint32_t>(titles));
   }
   if (FBlankVideos) titleSectors = kBlankVobSectors;
   if (FBlankMenus) menuSectors = kBlankVobSectors;
@@ -269,7 +250,7 @@ void TTitleSet::RewriteVtsIfo() {
   // sectors is 2 x (new 0x1C) + 6.
   const std::int64_t newSetLast = M > 0 ? newIfoLast + (M - S) + menuSectors + titleSectors
                                         : newIfoLast + (T - S) + titleSectors;
-  WriteDWord(kVtsLastSector, static_cast<std::uint32_t>(newSetLast));
+  WriteDWord(kMatLastSector, static_cast<std::uint32_t>(newSetLast));
   FSectorShift = static_cast<std::int32_t>(E - newSetLast);
 }
 

@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "ifo_fields.h"
+
 namespace kestrune::disc {
 
 namespace {
@@ -9,15 +11,6 @@ namespace {
 constexpr std::int64_t kCount = 0;
 constexpr std::int64_t kFirstEntry = 8;
 
-// TT_SRPT entries.
-constexpr std::int64_t kTitleEntrySize = 12;
-constexpr std::int64_t kPlaybackType = 0;
-constexpr std::int64_t kAngles = 1;
-constexpr std::int64_t kChapters = 2;
-constexpr std::int64_t kParentalMask = 4;
-constexpr std::int64_t kTitleSet = 6;
-constexpr std::int64_t kVtsTitle = 7;
-constexpr std::int64_t kTitleSetSector = 8;
 // A disc holds at most 99 titles, and so does a title set.
 constexpr std::int64_t kMaxTitles = 99;
 
@@ -49,17 +42,17 @@ std::int64_t EntriesThatFit(const TableReader& table, std::int64_t entrySize, Pr
 TtSrpt ReadTtSrpt(const TableReader& table, Problems& problems) {
   TtSrpt tt;
   tt.table.length = table.Length();
-  const std::int64_t count = EntriesThatFit(table, kTitleEntrySize, problems);
+  const std::int64_t count = EntriesThatFit(table, kTtSrptEntrySize, problems);
   for (std::int64_t j = 0; j < count; ++j) {
-    const std::int64_t e = kFirstEntry + kTitleEntrySize * j;
+    const std::int64_t e = kFirstEntry + kTtSrptEntrySize * j;
     TitleSearchPointer t;
-    t.playbackType = table.Byte(e + kPlaybackType, "title playback type");
-    t.angles = table.Byte(e + kAngles, "angle count");
-    t.chapters = table.Word(e + kChapters, "chapter count");
-    t.parentalMask = table.Word(e + kParentalMask, "parental management mask");
-    t.titleSet = table.Byte(e + kTitleSet, "title set number");
-    t.vtsTitle = table.Byte(e + kVtsTitle, "VTS title number");
-    t.titleSetSector = table.DWord(e + kTitleSetSector, "title set start sector");
+    t.playbackType = table.Byte(e + kTtPlaybackType, "title playback type");
+    t.angles = table.Byte(e + kTtAngles, "angle count");
+    t.chapters = table.Word(e + kTtChapters, "chapter count");
+    t.parentalMask = table.Word(e + kTtParentalMask, "parental management mask");
+    t.titleSet = table.Byte(e + kTtTitleSet, "title set number");
+    t.vtsTitle = table.Byte(e + kTtVtsTitle, "VTS title number");
+    t.titleSetSector = table.DWord(e + kTtTitleSetSector, "title set start sector");
     tt.titles.push_back(t);
   }
   return tt;

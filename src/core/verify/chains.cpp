@@ -6,41 +6,12 @@
 #include <set>
 
 #include "big_endian.h"
+#include "ifo_fields.h"
 #include "verifier.h"
 
 namespace kestrune::verify {
 
 namespace {
-
-// TT_SRPT entries from +8, 12 bytes: chapters at +2, title set at +6, VTS
-// title at +7.
-constexpr std::int64_t kTtSrptFirst = 8;
-constexpr std::int64_t kTtSrptEntrySize = 12;
-constexpr std::int64_t kTtChapters = 2;
-constexpr std::int64_t kTtTitleSet = 6;
-constexpr std::int64_t kTtVtsTitle = 7;
-// PGC fixed part.
-constexpr std::int64_t kPgcPrograms = 0x02;
-constexpr std::int64_t kPgcCells = 0x03;
-constexpr std::int64_t kPgcNext = 0x9C;
-constexpr std::int64_t kPgcPrevious = 0x9E;
-constexpr std::int64_t kPgcGoUp = 0xA0;
-constexpr std::int64_t kPgcProgramMap = 0xE6;
-constexpr std::int64_t kPgcCellPlayback = 0xE8;
-constexpr std::int64_t kPgcCellPosition = 0xEA;
-constexpr std::int64_t kCommandsFirst = 8;
-constexpr std::int64_t kCommandSize = 8;
-// C_PBI entry fields.
-constexpr std::int64_t kCPbiSize = 24;
-constexpr std::int64_t kCPbiCellCommand = 3;
-constexpr std::int64_t kCPbiFirstVobuStart = 8;
-constexpr std::int64_t kCPbiLastVobuStart = 16;
-constexpr std::int64_t kCPbiLastVobuEnd = 20;
-constexpr std::int64_t kCPosiSize = 4;
-// C_ADT entries from +8, 12 bytes: start sector at +4, last sector at +8.
-constexpr std::int64_t kCAdtFirst = 8;
-constexpr std::int64_t kCAdtEntrySize = 12;
-constexpr std::int64_t kVobuAdmapFirst = 4;
 
 std::uint16_t WordAt(const IfoImage& image, std::int64_t pos) {
   return image.Contains(pos, 2) ? GetBigEndian<std::uint16_t>(image.Data() + pos) : 0;
@@ -79,7 +50,7 @@ void Verifier::CheckTitles() {
   const auto& titles = vmg_.vmg.ttSrpt.titles;
   for (std::size_t j = 0; j < titles.size(); ++j) {
     const disc::TitleSearchPointer& t = titles[j];
-    const std::int64_t e = tt + kTtSrptFirst + kTtSrptEntrySize * static_cast<std::int64_t>(j);
+    const std::int64_t e = tt + kTtSrptFirstEntry + kTtSrptEntrySize * static_cast<std::int64_t>(j);
     const std::string title = "title " + Number(static_cast<std::int64_t>(j) + 1) + " ";
     const SetData* set = t.titleSet <= counted ? TitleSet(t.titleSet) : nullptr;
     if (set == nullptr) {
@@ -242,9 +213,9 @@ void Verifier::CheckChain(const Domain& domain, const std::string& name, const d
   // Links to other chains of the domain.
   if (domain.kind != Domain::Kind::kFirstPlay && domain.pgci != nullptr) {
     const std::int64_t count = static_cast<std::int64_t>(domain.pgci->srps.size());
-    for (auto [at, value, what] : {std::tuple{kPgcNext, pgc.nextPgcn, "next PGCN"},
-                                   std::tuple{kPgcPrevious, pgc.previousPgcn, "previous PGCN"},
-                                   std::tuple{kPgcGoUp, pgc.goUpPgcn, "go-up PGCN"}}) {
+    for (auto [at, value, what] : {std::tuple{kPgcNextPgcn, pgc.nextPgcn, "next PGCN"},
+                                   std::tuple{kPgcPreviousPgcn, pgc.previousPgcn, "previous PGCN"},
+                                   std::tuple{kPgcGoUpPgcn, pgc.goUpPgcn, "go-up PGCN"}}) {
       if (value > count)
         Add(Severity::kError, file, table, name + " " + what, p + at, Number(value),
             "0 or a PGC from 1 to " + Number(count), "the chain it names does not exist");
@@ -315,13 +286,13 @@ void Verifier::CheckChain(const Domain& domain, const std::string& name, const d
 
   // Navigation commands.
   if (pgc.commands) {
-    const std::int64_t first = p + pgc.commands->offset + kCommandsFirst;
+    const std::int64_t first = p + pgc.commands->offset + kCommandTableHeader;
     std::int64_t index = 0;
     for (auto [list, kind] : {std::pair{&pgc.commands->pre, "pre"}, std::pair{&pgc.commands->post, "post"},
                               std::pair{&pgc.commands->cell, "cell"}}) {
       for (std::size_t i = 0; i < list->size(); ++i, ++index)
         CheckCommand(domain, file, table, name + " " + kind + " command " + Number(static_cast<std::int64_t>(i) + 1),
-                     first + kCommandSize * index, (*list)[i], &pgc);
+                     first + kNavCommandSize * index, (*list)[i], &pgc);
     }
   }
 }
@@ -339,10 +310,10 @@ void Verifier::CheckAddressTables(const Domain& domain) {
   // Without a VOBU_ADMAP (CheckTables names it) nothing is checked against one.
   if (!domain.vobuAdmap->table.Present()) badAdmaps_.push_back(domain.vobuAdmap);
   if (domain.vobuAdmap->table.Present()) {
-    const std::int64_t at = static_cast<std::int64_t>(domain.vobuAdmap->table.sector) * 2048 + kVobuAdmapFirst;
+    const std::int64_t at = static_cast<std::int64_t>(domain.vobuAdmap->table.sector) * 2048 + kVobuAdmapHeader;
     const auto& map = domain.vobuAdmap->vobuStartSectors;
     if (map.empty())
-      Add(Severity::kError, file, admapName, "end address", at - kVobuAdmapFirst, "no VOBU", "a VOBU at sector 0",
+      Add(Severity::kError, file, admapName, "end address", at - kVobuAdmapHeader, "no VOBU", "a VOBU at sector 0",
           "the VOB set " + domain.vobs->name + " has VOBUs");
     const std::size_t before = report_.findings.size();
     for (std::size_t i = 0; i < map.size(); ++i) {
@@ -367,7 +338,7 @@ void Verifier::CheckAddressTables(const Domain& domain) {
     if (map.empty() || report_.findings.size() != before) badAdmaps_.push_back(domain.vobuAdmap);
   }
   if (domain.cAdt != nullptr && domain.cAdt->table.Present()) {
-    const std::int64_t at = static_cast<std::int64_t>(domain.cAdt->table.sector) * 2048 + kCAdtFirst;
+    const std::int64_t at = static_cast<std::int64_t>(domain.cAdt->table.sector) * 2048 + kCAdtHeader;
     for (std::size_t i = 0; i < domain.cAdt->cells.size(); ++i) {
       const disc::CellAddress& a = domain.cAdt->cells[i];
       const std::string entry = "entry " + Number(static_cast<std::int64_t>(i) + 1) + " (VOB " + Number(a.vobId) +

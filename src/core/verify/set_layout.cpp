@@ -6,6 +6,7 @@
 #include "big_endian.h"
 #include "dvd_files.h"
 #include "file_layer.h"
+#include "ifo_fields.h"
 #include "verifier.h"
 
 namespace kestrune::verify {
@@ -14,28 +15,13 @@ namespace {
 
 constexpr int kMaxTitleSets = 99;
 
-// MAT fields, the same offset in VMGI_MAT and VTSI_MAT.
-constexpr std::int64_t kLastSector = 0x0C;
-constexpr std::int64_t kIfoLastSector = 0x1C;
-constexpr std::int64_t kTitleSetCount = 0x3E;  // VMGI_MAT
-constexpr std::int64_t kMatEnd = 0x80;
-constexpr std::int64_t kFirstPlayPgc = 0x84;   // VMGI_MAT
-constexpr std::int64_t kMenuVobs = 0xC0;
-constexpr std::int64_t kTitleVobs = 0xC4;      // VTSI_MAT
-
 // VMG_VTS_ATRT: record count, end address, then one 4-byte offset per title
 // set; a VTS_ATR holds its end address, the VTS category (VTSI_MAT 0x22) and
 // from +8 a copy of VTSI_MAT from 0x100.
 constexpr std::int64_t kAtrtHeader = 8;
 constexpr std::int64_t kAtrCategory = 4;
 constexpr std::int64_t kAtrAttributes = 8;
-constexpr std::int64_t kVtsCategory = 0x22;
 constexpr std::int64_t kAtrMirrorBase = 0xF8;  // record byte k (k >= 8) mirrors VTSI_MAT 0xF8 + k
-
-// TT_SRPT entries: 12 bytes from +8, the title set's start sector at +8.
-constexpr std::int64_t kTtSrptFirst = 8;
-constexpr std::int64_t kTtSrptEntrySize = 12;
-constexpr std::int64_t kTtSrptSetSector = 8;
 
 std::int64_t SectorsOf(std::int64_t bytes) { return (bytes + kSectorSize - 1) / kSectorSize; }
 
@@ -188,13 +174,13 @@ void Verifier::CheckTables(const SetData& set) {
     std::int64_t first = ifoEnd;
     for (const TableAt& t : TablesOf(set))
       if (t.span->Present()) first = std::min<std::int64_t>(first, static_cast<std::int64_t>(t.span->sector) * kSectorSize);
-    Add(Severity::kError, set.ifoName, set.MatName(), "end address", kMatEnd, disc::Hex(static_cast<std::uint64_t>(matEnd)),
+    Add(Severity::kError, set.ifoName, set.MatName(), "end address", kMatEndAddress, disc::Hex(static_cast<std::uint64_t>(matEnd)),
         "less than " + disc::Hex(static_cast<std::uint64_t>(first)) + ", where the first table starts",
         "the MAT and its tables would overlap");
   }
   if (set.number == 0 && set.vmg.firstPlayPgc) {
     const disc::ProgramChain& fp = *set.vmg.firstPlayPgc;
-    placed.push_back({"first-play PGC", kFirstPlayPgc, fp.offset, fp.offset + fp.length, -1});
+    placed.push_back({"first-play PGC", kVmgiFirstPlayPgc, fp.offset, fp.offset + fp.length, -1});
   }
   std::sort(placed.begin(), placed.end(), [](const Placed& a, const Placed& b) { return a.start < b.start; });
   for (std::size_t i = 1; i < placed.size(); ++i) {
@@ -249,11 +235,11 @@ void Verifier::CheckSetSizes(SetData& set) {
   const std::int64_t ifoFile = SectorsOf(std::max<std::int64_t>(set.ifoBytes, 0));
   const std::int64_t bupFile = SectorsOf(std::max<std::int64_t>(set.bupBytes, 0));
   if (ifoFile < ifoMat)
-    Add(Severity::kError, file, mat, "IFO last sector", kIfoLastSector, Number(ifoMat - 1),
+    Add(Severity::kError, file, mat, "IFO last sector", kMatIfoLastSector, Number(ifoMat - 1),
         Number(ifoFile - 1) + " (the file holds " + Number(ifoFile) + " sectors)",
         "the sectors it counts past the file's end are not there, and the BUP is looked for after them");
   else if (ifoFile > ifoMat)
-    Add(Severity::kWarning, file, mat, "IFO last sector", kIfoLastSector, Number(ifoMat - 1),
+    Add(Severity::kWarning, file, mat, "IFO last sector", kMatIfoLastSector, Number(ifoMat - 1),
         Number(ifoFile - 1) + " (the file holds " + Number(ifoFile) + " sectors)",
         "the file is padded after its last table, as discs of other authoring tools are; the MAT's sizes describe "
         "the set, and it plays");
@@ -265,16 +251,16 @@ void Verifier::CheckSetSizes(SetData& set) {
   const VobSet& menu = set.menuVobs;
   std::int64_t partsEnd = ifoMat;  // one past the last sector of the IFO and the VOB sets
   if (M != 0 && !menu.Present()) {
-    Add(Severity::kError, file, mat, "menu VOB start sector", kMenuVobs, Number(M),
+    Add(Severity::kError, file, mat, "menu VOB start sector", kMatMenuVobsSector, Number(M),
         "0, as there is no " + menu.name, "players look for menu video that is not there");
   } else if (M == 0 && menu.Present()) {
-    Add(Severity::kError, file, mat, "menu VOB start sector", kMenuVobs, "0",
+    Add(Severity::kError, file, mat, "menu VOB start sector", kMatMenuVobsSector, "0",
         Number(ifoMat) + ", as " + menu.name + " is there",
         "its sectors are counted nowhere, so every later sector of the set is misplaced");
     partsEnd = ifoMat + menu.Sectors();
   } else if (M != 0) {
     if (!afterIfo(M))
-      Add(Severity::kError, file, mat, "menu VOB start sector", kMenuVobs, Number(M),
+      Add(Severity::kError, file, mat, "menu VOB start sector", kMatMenuVobsSector, Number(M),
           Number(ifoMat) + " (the sector after the IFO)", "the menu VOB set starts right after the IFO");
     partsEnd = (afterIfo(M) ? M : ifoMat) + menu.Sectors();
   }
@@ -288,7 +274,7 @@ void Verifier::CheckSetSizes(SetData& set) {
       Add(Severity::kError, first, "", "", -1, "is missing", "the first file of the title VOB set",
           "a title set's titles play from VTSTT_VOBS");
     } else if (T != partsEnd && !titlesAfterPaddedIfo) {
-      Add(Severity::kError, file, mat, "title VOB start sector", kTitleVobs, Number(T),
+      Add(Severity::kError, file, mat, "title VOB start sector", kVtsiTitleVobsSector, Number(T),
           Number(partsEnd) + (menu.Present() ? " (after the menu VOB set)" : " (the sector after the IFO)"),
           "the title VOB set follows the IFO and the menu VOB set");
     }
@@ -318,13 +304,13 @@ void Verifier::CheckSetSizes(SetData& set) {
   if (set.number == 0 && !menu.Present() && setSectors > withBupFile) {
     set.extent = setSectors;
     set.extentPadded = true;
-    Add(Severity::kWarning, file, mat, "last sector", kLastSector, Number(setSectors - 1), expected,
+    Add(Severity::kWarning, file, mat, "last sector", kMatLastSector, Number(setSectors - 1), expected,
         "it counts " + Number(setSectors - withBupFile) +
             " free sectors before the BUP's end, as dvdauthor writes for a disc without a video manager menu; "
             "DVD-Video mastering pads them (a plain copy of the files does not), and title set 1 starts after them");
     return;
   }
-  Add(Severity::kError, file, mat, "last sector", kLastSector, Number(setSectors - 1), expected,
+  Add(Severity::kError, file, mat, "last sector", kMatLastSector, Number(setSectors - 1), expected,
       "players find the BUP and the end of " + SetName(set) + " by it");
 }
 
@@ -332,11 +318,11 @@ void Verifier::CheckDiscLayout() {
   if (!vmg_.modelRead) return;
   const int counted = vmg_.vmg.mat.titleSetCount;
   if (counted == 0)
-    Add(Severity::kError, vmg_.ifoName, "VMGI_MAT", "title set count", kTitleSetCount, "0", "at least 1",
+    Add(Severity::kError, vmg_.ifoName, "VMGI_MAT", "title set count", kVmgiTitleSetCount, "0", "at least 1",
         "a disc holds at least one title set");
   for (const SetData& set : titleSets_) {
     if (set.number > counted)
-      Add(Severity::kWarning, vmg_.ifoName, "VMGI_MAT", "title set count", kTitleSetCount, Number(counted),
+      Add(Severity::kWarning, vmg_.ifoName, "VMGI_MAT", "title set count", kVmgiTitleSetCount, Number(counted),
           Number(set.number) + ", as " + set.ifoName + " is there",
           "players see no title set after " + Number(counted) + ", so " + set.ifoName + " and its files are left over");
   }
@@ -354,7 +340,7 @@ void Verifier::CheckDiscLayout() {
     std::int64_t start = -1;
     for (std::size_t j = 0; j < titles.size(); ++j) {
       if (titles[j].titleSet != set.number) continue;
-      const std::int64_t at = tt + kTtSrptFirst + kTtSrptEntrySize * static_cast<std::int64_t>(j) + kTtSrptSetSector;
+      const std::int64_t at = tt + kTtSrptFirstEntry + kTtSrptEntrySize * static_cast<std::int64_t>(j) + kTtTitleSetSector;
       const std::string field = "title " + Number(static_cast<std::int64_t>(j) + 1) + " title set start sector";
       const std::int64_t sector = titles[j].titleSetSector;
       if (start >= 0) {
@@ -424,7 +410,7 @@ void Verifier::CheckVtsAtrt() {
     const std::int64_t end = std::min<std::int64_t>(dwordAt(at), length - at - 1);
     const IfoImage& vts = *set->image;
     for (std::int64_t k = kAtrCategory; k <= end; ++k) {
-      const std::int64_t matPos = k < kAtrAttributes ? kVtsCategory + (k - kAtrCategory) : kAtrMirrorBase + k;
+      const std::int64_t matPos = k < kAtrAttributes ? kMatCategory + (k - kAtrCategory) : kAtrMirrorBase + k;
       if (!vts.Contains(matPos, 1)) break;
       if (byteAt(at + k) == vts.Data()[matPos]) continue;
       Add(Severity::kError, vmg_.ifoName, "VMG_VTS_ATRT",
