@@ -14,6 +14,15 @@ std::string WithTrailingDelimiter(const std::string& dir) {
   return dir + kPathDelimiter;
 }
 
+std::string FolderPartOf(const std::string& path) {
+#if defined(_WIN32)
+  const auto end = path.find_last_of("\\:");
+#else
+  const auto end = path.rfind(kPathDelimiter);
+#endif
+  return end == std::string::npos ? std::string() : path.substr(0, end + 1);
+}
+
 std::int64_t GetFileSize64(const std::string& path) { return EntrySize(path).value_or(-1); }
 
 std::int64_t GetVobSetSize(const std::string& prefix) {
