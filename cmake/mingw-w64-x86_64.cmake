@@ -23,10 +23,10 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 
 # Built programs run under Wine (Debian's wine64) wherever CMake runs one:
 # tests, and GoogleTest's listing of a test program's cases. Headless, in a
-# Wine prefix of the build folder, quiet.
+# Wine prefix of the build folder, quiet (cmake/wine-run.sh).
 find_program(KESTRUNE_WINE64 NAMES wine64 PATHS /usr/lib/wine NO_DEFAULT_PATH)
 find_program(KESTRUNE_WINE64 NAMES wine64)
 if(KESTRUNE_WINE64)
-  set(CMAKE_CROSSCOMPILING_EMULATOR env -u DISPLAY -u WAYLAND_DISPLAY WINEPREFIX=${CMAKE_BINARY_DIR}/wine-prefix
-                                    WINEDEBUG=-all ${KESTRUNE_WINE64})
+  set(CMAKE_CROSSCOMPILING_EMULATOR sh ${CMAKE_CURRENT_LIST_DIR}/wine-run.sh ${KESTRUNE_WINE64}
+                                    ${CMAKE_BINARY_DIR}/wine-prefix)
 endif()

@@ -35,7 +35,7 @@ run() {
     "$linux" "$@" "$dir" > "$out/$name.out" 2> "$out/$name.err"
     echo $? > "$out/$name.code"
   else
-    "$wine" "$windows" "$@" "$(winpath "$dir")" > "$out/$name.raw" 2> "$out/$name.rawerr"
+    "$wine" "$windows" "$@" "$(winpath "$dir")" < /dev/null > "$out/$name.raw" 2> "$out/$name.rawerr"
     echo $? > "$out/$name.code"
     for stream in out err; do
       raw=$out/$name.raw
