@@ -8,9 +8,9 @@
 //
 // Durability. A file is written to a temporary name in its folder and renamed
 // over its target, so a name holds either its old or its complete new bytes,
-// provided the new bytes were flushed (FlushFile, or DataFlush::kNow) before
-// the rename. A rename or deletion is on the disk only once its folder has been
-// flushed (FlushFolder). A blanking run orders its flushes like this:
+// provided the new bytes were flushed (FlushFile, or DataFlush::kBeforeRename)
+// before the rename. A rename or deletion is on the disk only once its folder
+// has been flushed (FlushFolder). A blanking run orders its flushes like this:
 //   1. A backup made by copying (VIDEO_TS.IFO~, VIDEO_TS.BUP~) has its data
 //      flushed before it is renamed to its backup name.
 //   2. Before the first file is replaced or deleted after backups were made
@@ -158,8 +158,9 @@ bool ReadFileRange(const std::string& path, std::int64_t offset, std::int64_t le
 
 // Replaces `path` with `bytes`: written to a temporary name in the same folder,
 // then renamed over the target, so the target is either the old or the complete
-// new file. A symbolic link at `path` is replaced, never written through.
-// Throws FileError.
+// new file. A symbolic link at `path` is replaced, never written through;
+// on Windows a read-only file is replaced too, as POSIX pays no heed to a
+// file's own mode there. Throws FileError.
 void WriteFileReplacing(const std::string& path, const std::vector<std::uint8_t>& bytes,
                         DataFlush flush = DataFlush::kBeforeRename);
 // Copies `from` over `to` the same way. Throws FileError.
@@ -180,7 +181,8 @@ bool IsTemporaryName(const std::string& name);
 // Renames `from` to `to` only if no entry named `to` exists. False on
 // failure, with the reason in errno (EEXIST when `to` is taken).
 bool RenameNoReplace(const std::string& from, const std::string& to);
-// Deletes a file (never a folder). False on failure.
+// Deletes a file (never a folder), on Windows a read-only one too. False on
+// failure, with the reason in errno.
 bool DeleteFile(const std::string& path);
 // Names of the entries of a folder, "." and ".." left out; nothing when the
 // folder cannot be read.
