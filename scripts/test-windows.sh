@@ -24,6 +24,7 @@ cmake --build build-win -j"$jobs"
 status=0
 (cd build-win && ctest --output-on-failure -j"$jobs" --timeout 600) || status=$?
 # Wine's server for the prefix ends a few seconds after its last program.
-WINEPREFIX="$PWD/build-win/wine-prefix" /usr/lib/wine/wineserver -w || true
+wineserver=$(sed -n 's/^KESTRUNE_WINESERVER:FILEPATH=//p' build-win/CMakeCache.txt)
+[ -n "$wineserver" ] && WINEPREFIX="$PWD/build-win/wine-prefix" "$wineserver" -w || true
 echo "test-windows: the Windows stage took $(($(date +%s) - started)) s"
 exit $status
