@@ -11,7 +11,8 @@
 #           to the next call naming another set's (so the correction of
 #           VIDEO_TS.IFO after a set counts to that set), summed over every
 #           such stretch of the run (its plan, its changes, its flushes);
-#           "vmg" is the part before the first title set
+#           "vmg" is the video manager's part: before the first title set,
+#           before the changes start over at title set 1, and at the end
 #   io      the largest number of reads of one opened IFO, of writes to one
 #           created IFO or BUP and to one created VOB, and how many there were
 #   list    with -v set=N: title set N's calls in order, paths cut to names
@@ -53,6 +54,23 @@ function print_set(s) {
   }
   print line_out
 }
+function count_call(s, key,    name) {
+  name = key
+  sub(/\(failed\)$/, "", name)
+  set_calls[s]++
+  if (is_file_op(name)) set_ops[s]++
+  if (!((s, key) in kind_count)) {
+    kinds[s]++
+    kind_name[s, kinds[s]] = key
+  }
+  kind_count[s, key]++
+}
+# Counts the calls waiting since the last title set's file to `s`.
+function settle(s,    j) {
+  if (!(s in set_calls)) { order[++sets_seen] = s; set_calls[s] = 0 }
+  for (j = 1; j <= pending; ++j) count_call(s, pending_line[j])
+  pending = 0
+}
 function enter_set(s) {
   current = s
   if (!(s in set_calls)) { order[++sets_seen] = s; set_calls[s] = 0 }
@@ -90,6 +108,11 @@ index($0, "kestrune-bench: end " section "\\n") { on = 0; next }
   if (mode == "sets" || mode == "list") {
     if (match(path, /VTS_[0-9][0-9]_/)) {
       n = substr(path, RSTART + 4, 2) + 0
+      # The calls since the last one naming a title set's file (VIDEO_TS.IFO,
+      # the folder) belong to the set before, as its correction, unless the
+      # run starts over at a lower set (its plan done, the changes begin):
+      # then they are the video manager's.
+      if (pending > 0) settle(current != "vmg" && n >= current + 0 ? current : "vmg")
       if (n "" != current) enter_set(n "")
     } else if (current == "") {
       enter_set("vmg")
@@ -104,14 +127,11 @@ index($0, "kestrune-bench: end " section "\\n") { on = 0; next }
       }
       next
     }
-    set_calls[current]++
-    if (is_file_op(name)) set_ops[current]++
-    key = name (failed ? "(failed)" : "")
-    if (!((current, key) in kind_count)) {
-      kinds[current]++
-      kind_name[current, kinds[current]] = key
+    if (current != "vmg" && path !~ /VTS_[0-9][0-9]_/) {
+      pending_line[++pending] = name (failed ? "(failed)" : "")
+      next
     }
-    kind_count[current, key]++
+    count_call(current, name (failed ? "(failed)" : ""))
     next
   }
 
@@ -151,6 +171,7 @@ END {
     printf "total %g %g\n", total / per, total_errors / per
     printf "created %g\n", created / per
   } else if (mode == "sets") {
+    if (pending > 0) settle("vmg")
     for (j = 1; j <= sets_seen; ++j) print_set(order[j])
   } else if (mode == "io") {
     printf "ifo_loads %d\nifo_reads_max %d\nifo_outputs %d\nifo_writes_max %d\nvob_outputs %d\nvob_writes_max %d\n",

@@ -258,7 +258,7 @@ durability_row() {  # FOLDER KIND LABEL
 VERIFY_MS=$(gb_ms "$TMP/gbench.txt" verify/ninety_nine_sets)
 VERIFY_VOB_READ=$(gb_counter "$TMP/gbench.txt" verify/ninety_nine_sets vob_bytes_read)
 VERIFY_VOB_BYTES=$(gb_counter "$TMP/gbench.txt" verify/ninety_nine_sets vob_bytes)
-VERIFY_SHARE=$(awk -v r="$VERIFY_VOB_READ" -v t="$VERIFY_VOB_BYTES" 'BEGIN { printf "%.5f", t > 0 ? 100 * r / t : 0 }')
+VERIFY_SHARE=$(awk -v r="$VERIFY_VOB_READ" -v t="$VERIFY_VOB_BYTES" 'BEGIN { printf "%.5f", (t > 0 ? 100 * r / t : 0) }')
 INFO_MS=$(gb_ms "$TMP/gbench.txt" info/ninety_nine_sets)
 INFO_JSON_MS=$(gb_ms "$TMP/gbench.txt" info_json/ninety_nine_sets)
 DUR_TYPICAL=$(gb_ms "$TMP/gbench.txt" run/typical/backups)
@@ -269,7 +269,7 @@ per_set_table() {  # FOLDER TRACE BACKUPS
   local f=$1 trace=$2 backups=$3
   $AWK -v section=run -v mode=sets "$TMP/$trace.trace" | while read -r set calls ops kinds; do
     if [ "$set" = vmg ]; then
-      echo "| before title set 1 | $calls | $ops | – | – | ${kinds//,/, } |"
+      echo "| the video manager (before title set 1, between the plan and the changes, at the end) | $calls | $ops | – | – | ${kinds//,/, } |"
       continue
     fi
     k=$(title_vobs "$f" "$set")

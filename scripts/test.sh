@@ -8,8 +8,9 @@
 # by libdvdread, libdvdnav and ffmpeg, failures injected at every file
 # operation of a run, every folder a crash could leave during a run, the
 # replay of the saved fuzz inputs, and the window on Qt's offscreen platform.
-# Then the IFO fuzz target runs for a minute over the saved corpus
-# (scripts/fuzz.sh).
+# After the first build, the Windows build (MinGW-w64) runs its tests under
+# Wine (scripts/test-windows.sh). Then the IFO fuzz target runs for a minute
+# over the saved corpus (scripts/fuzz.sh).
 set -e
 cd "$(dirname "$0")/.."
 sh scripts/check-scripts.sh
@@ -33,6 +34,10 @@ jobs=$(nproc)
 cmake -S . -B build-tests -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build-tests -j"$jobs"
 (cd build-tests && ctest --output-on-failure -j"$jobs" --timeout 600)
+
+# The same engine and command line built for Windows, tested under Wine, and
+# kestrune-cli.exe compared with the build above on every authored disc.
+sh scripts/test-windows.sh
 
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DKESTRUNE_SANITIZE=ON
 cmake --build build-sanitize -j"$jobs"

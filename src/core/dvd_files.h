@@ -8,13 +8,28 @@
 
 namespace kestrune {
 
+// The system's path delimiter, appended to a folder text that does not end
+// in it.
+#if defined(_WIN32)
+constexpr char kPathDelimiter = '\\';
+#else
 constexpr char kPathDelimiter = '/';
+#endif
 
 // "VTS_" + the title set number in two digits + "_": VTS_07_, VTS_42_.
 std::string VtsPrefix(int titleSet);
 // `dir` with the path delimiter appended unless it already ends in one
 // (an empty text becomes the root folder).
 std::string WithTrailingDelimiter(const std::string& dir);
+// The folder part of a path: everything up to and including its last
+// delimiter (on Windows its last "\" or ":", as in "C:VIDEO_TS.IFO"); empty
+// when it has none.
+std::string FolderPartOf(const std::string& path);
+// `name` as a case-insensitive file system (Windows, vfat) compares it:
+// ASCII letters in upper case, and the dotless "ı" and the long "ſ" as the I
+// and S that such a file system takes them for. Names that fold alike may
+// name one entry there.
+std::string FoldedName(const std::string& name);
 // Size in bytes of the entry named `path` (a folder counts, with size 0), or -1.
 std::int64_t GetFileSize64(const std::string& path);
 // Summed size of the title video files prefix + "1.VOB" .. prefix + "9.VOB".

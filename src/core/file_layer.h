@@ -1,11 +1,16 @@
 // The few file operations the engine, the folder scan and the backup commands
-// need, on POSIX. Names are used exactly as given: DVD file names are upper case.
+// need. One implementation for POSIX systems (platform/posix) and one for
+// Windows (platform/win32), chosen when the engine is built; nothing else in
+// the engine calls the system. Paths are UTF-8 text on both systems (Windows
+// is given them as wide-character paths). Names are used exactly as given:
+// DVD file names are upper case. (On Windows, as its file systems do, a name
+// also finds an entry spelt in another case.)
 //
 // Durability. A file is written to a temporary name in its folder and renamed
 // over its target, so a name holds either its old or its complete new bytes,
-// provided the new bytes were flushed (FlushFile, or DataFlush::kNow) before
-// the rename. A rename or deletion is on the disk only once its folder has been
-// flushed (FlushFolder). A blanking run orders its flushes like this:
+// provided the new bytes were flushed (FlushFile, or DataFlush::kBeforeRename)
+// before the rename. A rename or deletion is on the disk only once its folder
+// has been flushed (FlushFolder). A blanking run orders its flushes like this:
 //   1. A backup made by copying (VIDEO_TS.IFO~, VIDEO_TS.BUP~) has its data
 //      flushed before it is renamed to its backup name.
 //   2. Before the first file is replaced or deleted after backups were made
@@ -27,6 +32,21 @@
 // DVD file holds its old or its complete new bytes. Restoring and deleting
 // backups only rename and delete: they flush the folder once, before they
 // return. A flush that fails is a write error like any other (FileError).
+//
+// On Windows the flushes are the same, call for call, made like this:
+//   - A file's data: FlushFileBuffers on a handle opened for writing (the
+//     one that wrote it, or the file opened again with write access).
+//   - Every rename (MoveFileExW) is made with MOVEFILE_WRITE_THROUGH: it
+//     returns only once the rename is on the disk. The rename that never
+//     replaces leaves out MOVEFILE_REPLACE_EXISTING.
+//   - A folder: FlushFileBuffers on the folder's own handle (CreateFileW with
+//     FILE_FLAG_BACKUP_SEMANTICS and write access), which puts its entries on
+//     the disk, the deletions among them: DeleteFileW has no write-through
+//     form. A file system that cannot flush a folder (ERROR_INVALID_FUNCTION,
+//     ERROR_NOT_SUPPORTED) is taken as POSIX takes EINVAL.
+// A rename thus reaches the disk no later than on POSIX (when it is made
+// rather than at the next folder flush), and a deletion at the same flush, so
+// every step above gives the same guarantee on both systems.
 #pragma once
 
 #include <cstdint>
@@ -52,18 +72,28 @@ class FileError : public std::runtime_error {
 };
 
 // Holds an advisory lock on a folder for as long as it lives, so that two
-// runs (or a run and a backup command) never change one folder at once.
+// runs (or a run and a backup command) never change one folder at once. On
+// POSIX: flock on the folder. On Windows, which cannot lock a folder: the
+// folder's lock file LockFileName(), opened without sharing (a second opener
+// is refused) and deleted by the system when the holder closes it or ends.
 class FolderLock {
  public:
   explicit FolderLock(const std::string& dir);
   ~FolderLock();
   FolderLock(const FolderLock&) = delete;
   FolderLock& operator=(const FolderLock&) = delete;
-  // False when another holder has the folder (or it cannot be opened).
+  // False when another holder has the folder (or, on POSIX, it cannot be
+  // opened). A folder in which nothing can be written (a read-only medium)
+  // needs no lock on Windows: it is held, and the first change fails with
+  // the reason.
   bool Held() const { return held_; }
+  // The name of the lock file in the folder (Windows only): it starts with a
+  // dot and ends in neither "~" nor the temporary suffix, so the scan and the
+  // backup commands pass it over.
+  static constexpr const char* LockFileName() { return ".kestrune-lock"; }
 
  private:
-  int fd_ = -1;
+  std::intptr_t handle_ = -1;  // the folder's descriptor (POSIX), the lock file's HANDLE (Windows)
   bool held_ = false;
 };
 
@@ -128,8 +158,9 @@ bool ReadFileRange(const std::string& path, std::int64_t offset, std::int64_t le
 
 // Replaces `path` with `bytes`: written to a temporary name in the same folder,
 // then renamed over the target, so the target is either the old or the complete
-// new file. A symbolic link at `path` is replaced, never written through.
-// Throws FileError.
+// new file. A symbolic link at `path` is replaced, never written through;
+// on Windows a read-only file is replaced too, as POSIX pays no heed to a
+// file's own mode there. Throws FileError.
 void WriteFileReplacing(const std::string& path, const std::vector<std::uint8_t>& bytes,
                         DataFlush flush = DataFlush::kBeforeRename);
 // Copies `from` over `to` the same way. Throws FileError.
@@ -150,7 +181,8 @@ bool IsTemporaryName(const std::string& name);
 // Renames `from` to `to` only if no entry named `to` exists. False on
 // failure, with the reason in errno (EEXIST when `to` is taken).
 bool RenameNoReplace(const std::string& from, const std::string& to);
-// Deletes a file (never a folder). False on failure.
+// Deletes a file (never a folder), on Windows a read-only one too. False on
+// failure, with the reason in errno.
 bool DeleteFile(const std::string& path);
 // Names of the entries of a folder, "." and ".." left out; nothing when the
 // folder cannot be read.

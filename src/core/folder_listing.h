@@ -1,6 +1,8 @@
 // A folder held open for one look at it: its entries read in one pass, and
-// its files opened and measured relative to it, so that the folder's path is
-// resolved once instead of once per file name. Used by the folder scan.
+// its files opened and measured relative to it. On POSIX the folder is held
+// by a descriptor, so that its path is resolved once instead of once per file
+// name; on Windows its entries are searched in one pass (FindFirstFileExW)
+// and its files opened by full path. Used by the folder scan.
 #pragma once
 
 #include <cstdint>
@@ -28,7 +30,7 @@ class FolderHandle {
   FolderHandle& operator=(const FolderHandle&) = delete;
 
   // False when the folder is missing or cannot be reached.
-  bool IsOpen() const { return fd_ >= 0; }
+  bool IsOpen() const { return open_; }
   bool CanList() const { return listable_; }
 
   // Calls `visit` for every entry ("." and ".." left out). Returns false when
@@ -36,7 +38,8 @@ class FolderHandle {
   bool ReadEntries(const std::function<void(std::string_view name, EntryKind kind)>& visit) const;
 
   // True when `name` can be opened read-only right now (others may go on
-  // reading and writing it) and is not a folder. `listed` is what the listing
+  // reading, writing and deleting it; on Windows a file another program
+  // holds without sharing it cannot be) and is not a folder. `listed` is what the listing
   // said of the entry: a regular file needs no further look after the open.
   bool IsReadableFile(const char* name, EntryKind listed = EntryKind::kOther) const;
   // Opens `name` the same way and gives its size; nothing when it cannot be
@@ -47,7 +50,9 @@ class FolderHandle {
   std::optional<std::int64_t> EntrySize(const char* name) const;
 
  private:
-  int fd_ = -1;
+  std::string dir_;   // the folder, ending in its delimiter (what Windows opens names under)
+  int fd_ = -1;       // the folder's descriptor (POSIX)
+  bool open_ = false;
   bool listable_ = false;
 };
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "dvd_files.h"
 #include "file_layer.h"
 
 namespace kestrune {
@@ -16,9 +17,13 @@ bool PlannedFolder::MayBeOnDisk(const std::string& path) const {
   if (!listing_) {
     const auto names = ListFolder(dir_);
     if (!names) return true;  // a folder that cannot be listed is asked name by name
-    listing_.emplace(names->begin(), names->end());
+    // Kept as a case-insensitive file system compares them: there, a name
+    // spelt in another case on disk is the same entry, which only the disk
+    // itself can tell.
+    listing_.emplace();
+    for (const std::string& listed : *names) listing_->insert(FoldedName(listed));
   }
-  return listing_->count(name) != 0;
+  return listing_->count(FoldedName(name)) != 0;
 }
 
 PlannedFolder::Entry PlannedFolder::EntryOf(const std::string& path) const {

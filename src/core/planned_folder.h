@@ -62,7 +62,7 @@ class PlannedFolder : public RunFolder {
   SharedBytes Shared(const std::vector<std::uint8_t>& bytes);
 
   std::string dir_;
-  mutable std::optional<std::set<std::string>> listing_;
+  mutable std::optional<std::set<std::string>> listing_;  // the folder's names, FoldedName
   mutable std::map<std::string, std::vector<std::uint8_t>> readOnDisk_;
   std::map<std::string, Entry> changed_;
   std::vector<SharedBytes> contents_;

@@ -50,8 +50,8 @@ QString FromEngine(const std::string& text) {
 std::string ToEngine(const QString& text) { return text.toStdString(); }
 
 // The folder part of a path: everything up to and including its last
-// delimiter, empty when it has none.
-QString FolderPartOf(const QString& path) { return path.left(path.lastIndexOf(QChar(kPathDelimiter)) + 1); }
+// delimiter (on Windows its last "\" or ":"), empty when it has none.
+QString FolderPartOf(const QString& path) { return QString::fromStdString(kestrune::FolderPartOf(ToEngine(path))); }
 
 void SetHint(QWidget* control, const QString& hint) {
   control->setToolTip(hint);
@@ -109,7 +109,8 @@ bool RunFileDialog(QWidget* owner, TOpenDialog& dialog) {
   const QString chosen =
       QFileDialog::getOpenFileName(owner, QString(), start, QString::fromLatin1(kOpenDialogFilter));
   if (chosen.isEmpty()) return false;
-  dialog.FileName = chosen;
+  // Qt gives "/" on every system; the scan builds its names with the system's delimiter.
+  dialog.FileName = QDir::toNativeSeparators(chosen);
   return true;
 }
 

@@ -1,13 +1,11 @@
 // kestrune-cli's forms on a copy of an authored DVD folder.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
-#include <cstdio>
+#include <filesystem>
 #include <sstream>
 
+#include "fixtures.h"
 #include "run_cli.h"
-#include "dvd_check.h"
 #include "temp_folder.h"
 
 namespace kestrune {
@@ -28,6 +26,7 @@ class CliTest : public ::testing::Test {
     test::CopyFolder(dvdcheck::FixtureVideoTs("pal_menu").string(), work / "VIDEO_TS");
     dir = work / "VIDEO_TS";
   }
+  std::string In(const std::string& name) const { return dir + test::kDelimiter + name; }
 };
 
 TEST_F(CliTest, ListsTheVideoManagerThenTitleVideosThenMenus) {
@@ -48,8 +47,8 @@ TEST_F(CliTest, RestoresAndDeletesBackups) {
   // What a run leaves: the originals under backup names, new files in place.
   for (const auto& [name, bytes] : original) {
     if (name.find(".VOB") != std::string::npos) {
-      std::rename((dir + "/" + name).c_str(), (dir + "/" + name + "~").c_str());
-      WriteBytes(dir + "/" + name, std::vector<std::uint8_t>(10240, 0));
+      std::filesystem::rename(test::Native(In(name)), test::Native(In(name + "~")));
+      WriteBytes(In(name), std::vector<std::uint8_t>(10240, 0));
     }
   }
   CliResult r = Cli({"--restore", dir});
@@ -57,15 +56,15 @@ TEST_F(CliTest, RestoresAndDeletesBackups) {
   EXPECT_EQ(Snapshot(dir), original);
   EXPECT_NE(r.out.find("VTS_01_*.VOB"), std::string::npos);
 
-  WriteBytes(dir + "/VTS_01_0.IFO~", {1});
+  WriteBytes(In("VTS_01_0.IFO~"), {1});
   r = Cli({"--delete-backups", dir});
   EXPECT_EQ(r.code, kExitOk) << r.err;
   EXPECT_EQ(Snapshot(dir), original);
 }
 
 TEST_F(CliTest, NamesWhatItCouldNotRestore) {
-  ::mkdir((dir + "/KEEP").c_str(), 0755);
-  ::mkdir((dir + "/KEEP~").c_str(), 0755);
+  test::MakeFolder(In("KEEP"));
+  test::MakeFolder(In("KEEP~"));
   const CliResult r = Cli({"--restore", dir});
   EXPECT_EQ(r.code, kExitFailed);
   EXPECT_NE(r.err.find("KEEP~"), std::string::npos) << r.err;
@@ -80,10 +79,10 @@ TEST(CliCommand, ReportsUsageErrorsAndMissingFolders) {
   EXPECT_EQ(Cli({"--titles", "3,x", "/tmp"}).code, kExitUsage);
   EXPECT_EQ(Cli({"--still-time", "abc", "--titles", "1", "/tmp"}).code, kExitUsage);
   EXPECT_EQ(Cli({"--titles", "1"}).code, kExitUsage);
-  const CliResult missing = Cli({"--list", "/no/such/folder"});
+  const CliResult missing = Cli({"--list", test::kMissingFolder});
   EXPECT_EQ(missing.code, kExitFailed);
   EXPECT_EQ(missing.err, "Can't find the given path!\n");
-  EXPECT_EQ(Cli({"--titles", "1", "/no/such/folder"}).err, "Can't find the given path!\n");
+  EXPECT_EQ(Cli({"--titles", "1", test::kMissingFolder}).err, "Can't find the given path!\n");
   EXPECT_EQ(Cli({"--version"}).out, "0.9.5\n");
   EXPECT_NE(Cli({"--help"}).out.find("--merge-cells"), std::string::npos);
 }

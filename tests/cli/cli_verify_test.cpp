@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <nlohmann/json.hpp>
 
-#include "dvd_check.h"
+#include "fixtures.h"
 #include "run_cli.h"
 #include "temp_folder.h"
 

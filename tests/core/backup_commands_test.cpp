@@ -1,10 +1,9 @@
 // Restoring and deleting the backups of a folder.
 #include "backup_commands.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 #include "file_layer.h"
 #include "temp_folder.h"
@@ -45,11 +44,11 @@ TEST(RestoreBackups, RemovesTheTemporaryFilesACrashLeft) {
 
 TEST(RestoreBackups, PassesOverWhatCannotBeRestoredAndEnds) {
   TempFolder f;
-  mkdir((f / "VTS_01_0.VOB").c_str(), 0755);  // the original's name is a folder
+  test::MakeFolder(f / "VTS_01_0.VOB");  // the original's name is a folder
   WriteBytes(f / "VTS_01_0.VOB~", {1});
-  mkdir((f / "DIR~").c_str(), 0755);  // a folder ending in "~" whose name is free
-  mkdir((f / "OTHER").c_str(), 0755);
-  mkdir((f / "OTHER~").c_str(), 0755);  // a folder backup whose original is a folder
+  test::MakeFolder(f / "DIR~");  // a folder ending in "~" whose name is free
+  test::MakeFolder(f / "OTHER");
+  test::MakeFolder(f / "OTHER~");  // a folder backup whose original is a folder
   WriteBytes(f / "VTS_01_1.VOB~", {2});
   const BackupResult result = RestoreBackups(f.Dir());
   EXPECT_EQ(ReadBytes(f / "VTS_01_1.VOB"), std::vector<std::uint8_t>{2});
@@ -59,22 +58,24 @@ TEST(RestoreBackups, PassesOverWhatCannotBeRestoredAndEnds) {
   EXPECT_TRUE(FolderExists(f / "DIR"));
 }
 
+#if !defined(_WIN32)  // a symbolic link needs a privilege on Windows
 TEST(RestoreBackups, NeverFollowsALinkOutOfTheFolder) {
   TempFolder f, outside;
   WriteBytes(outside / "victim", {7});
-  ASSERT_EQ(symlink((outside / "victim").c_str(), (f / "VTS_01_0.IFO").c_str()), 0);
+  std::filesystem::create_symlink(outside / "victim", f / "VTS_01_0.IFO");
   WriteBytes(f / "VTS_01_0.IFO~", {1});
   RestoreBackups(f.Dir());
   EXPECT_EQ(ReadBytes(outside / "victim"), std::vector<std::uint8_t>{7});
   EXPECT_EQ(ReadBytes(f / "VTS_01_0.IFO"), std::vector<std::uint8_t>{1});
 }
+#endif
 
 TEST(DeleteBackups, DeletesFilesEndingInTildeOnly) {
   TempFolder f;
   WriteBytes(f / "VTS_01_0.IFO~", {1});
   WriteBytes(f / "VIDEO_TS.VOB~", {1});
   WriteBytes(f / "VTS_01_0.IFO", {2});
-  mkdir((f / "KEEP~").c_str(), 0755);
+  test::MakeFolder(f / "KEEP~");
   const BackupResult result = DeleteBackups(f.Dir());
   EXPECT_EQ(result.handled, 2);
   EXPECT_EQ(result.passedOver.size(), 1u);

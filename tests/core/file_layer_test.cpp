@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "dvd_files.h"
 #include "temp_folder.h"
 
 namespace kestrune {
@@ -101,6 +104,117 @@ TEST_F(FileLayer, ReadsARangeUpToTheFilesEnd) {
   EXPECT_TRUE(bytes.empty());
   EXPECT_FALSE(ReadFileRange(f / "MISSING.VOB", 0, 1, bytes, error));
   EXPECT_EQ(error, std::errc::no_such_file_or_directory);
+}
+
+// Files copied from a disc keep its read-only mark. Like POSIX, where a file's
+// own mode does not stop a rename over it or its deletion, the read-only
+// attribute of Windows stops neither.
+TEST_F(FileLayer, ReplacesAndDeletesReadOnlyFiles) {
+  namespace fs = std::filesystem;
+  const auto readOnly = [](const std::string& path) {
+    fs::permissions(test::Native(path), fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+  };
+  WriteBytes(f / "VIDEO_TS.IFO", {1});
+  WriteBytes(f / "VTS_01_2.VOB", {2});
+  readOnly(f / "VIDEO_TS.IFO");
+  readOnly(f / "VTS_01_2.VOB");
+  WriteFileReplacing(f / "VIDEO_TS.IFO", {3});
+  EXPECT_EQ(ReadBytes(f / "VIDEO_TS.IFO"), std::vector<std::uint8_t>{3});
+  EXPECT_TRUE(DeleteFile(f / "VTS_01_2.VOB"));
+  EXPECT_FALSE(FileExists(f / "VTS_01_2.VOB"));
+  // A folder is never deleted as a file.
+  test::MakeFolder(f / "VTS_01_3.VOB");
+  EXPECT_FALSE(DeleteFile(f / "VTS_01_3.VOB"));
+  EXPECT_EQ(errno, EISDIR);
+  EXPECT_TRUE(FolderExists(f / "VTS_01_3.VOB"));
+}
+
+// A copy (of a read-only original too) is flushed before it takes its name.
+TEST_F(FileLayer, CopiesThroughATemporaryFile) {
+  namespace fs = std::filesystem;
+  WriteBytes(f / "VIDEO_TS.IFO", {4, 5, 6});
+  WriteBytes(f / "VIDEO_TS.IFO~", {9});
+  fs::permissions(test::Native(f / "VIDEO_TS.IFO"), fs::perms::owner_write, fs::perm_options::remove);
+  crash_journal::Start();
+  CopyFileReplacing(f / "VIDEO_TS.IFO", f / "VIDEO_TS.IFO~");
+  const auto journal = crash_journal::Stop();
+  EXPECT_EQ(ReadBytes(f / "VIDEO_TS.IFO~"), (std::vector<std::uint8_t>{4, 5, 6}));
+  ASSERT_EQ(journal.size(), 3u);
+  EXPECT_EQ(journal[0].kind, Kind::kCreate);
+  EXPECT_EQ(journal[0].bytes, (std::vector<std::uint8_t>{4, 5, 6}));
+  EXPECT_EQ(journal[1].kind, Kind::kFlushFile);
+  EXPECT_EQ(journal[2].kind, Kind::kRename);
+  EXPECT_EQ(journal[2].to, f / "VIDEO_TS.IFO~");
+  EXPECT_EQ(Snapshot(f.Dir()).size(), 2u);  // no temporary file left
+  try {
+    CopyFileReplacing(f / "MISSING.IFO", f / "VIDEO_TS.IFO~");
+    ADD_FAILURE() << "copied a missing file";
+  } catch (const FileError& e) {
+    EXPECT_EQ(e.Path(), f / "MISSING.IFO");
+    EXPECT_EQ(e.Code(), std::errc::no_such_file_or_directory);
+  }
+}
+
+// One holder at a time, however the folder is named; nothing of the lock is
+// left in the folder once it is released.
+TEST_F(FileLayer, LocksAFolderForOneHolderAtATime) {
+  const auto before = Snapshot(f.Dir());
+  {
+    const FolderLock first(f.Dir());
+    ASSERT_TRUE(first.Held());
+    const std::string bare = f.Dir().substr(0, f.Dir().size() - 1);
+    EXPECT_FALSE(FolderLock(bare).Held());
+    EXPECT_FALSE(FolderLock(f.Dir()).Held());
+  }
+  EXPECT_TRUE(FolderLock(f.Dir()).Held());
+  EXPECT_EQ(Snapshot(f.Dir()), before);
+  EXPECT_EQ(ListFolder(f.Dir())->size(), 0u);
+}
+
+// Paths are UTF-8 text on every system.
+TEST_F(FileLayer, TakesAndGivesNamesAsUtf8) {
+  const std::string folder = f / "Film\xC3\xA9 \xC3\x9Cn\xC3\xAF" "code";
+  ASSERT_TRUE(test::MakeFolder(folder));
+  const std::string ifo = WithTrailingDelimiter(folder) + "VTS_01_0.IFO";
+  WriteFileReplacing(ifo, {7, 8});
+  EXPECT_TRUE(FolderExists(folder));
+  EXPECT_TRUE(FileExists(ifo));
+  EXPECT_EQ(EntrySize(ifo), 2);
+  EXPECT_EQ(ListFolder(f.Dir()), std::vector<std::string>{"Film\xC3\xA9 \xC3\x9Cn\xC3\xAF" "code"});
+  EXPECT_TRUE(RenameNoReplace(ifo, ifo + "~"));
+  EXPECT_EQ(ReadBytes(ifo + "~"), (std::vector<std::uint8_t>{7, 8}));
+#if defined(_WIN32)
+  // Text that is not UTF-8 names no file (it is not turned into some other name).
+  std::vector<std::uint8_t> bytes;
+  bool tooBig = false;
+  std::error_code error;
+  EXPECT_FALSE(ReadWholeFile(f / "VTS\xFF.IFO", 100, bytes, tooBig, error));
+  EXPECT_EQ(error, std::errc::illegal_byte_sequence);
+  EXPECT_FALSE(FileExists(f / "VTS\xFF.IFO"));
+#endif
+}
+
+// The folder text and the folder part of a path, with the system's delimiters.
+TEST(PathText, AppendsAndEndsAtTheSystemsDelimiter) {
+#if defined(_WIN32)
+  EXPECT_EQ(WithTrailingDelimiter("C:\\DVD"), "C:\\DVD\\");
+  EXPECT_EQ(WithTrailingDelimiter("C:\\DVD\\"), "C:\\DVD\\");
+  EXPECT_EQ(WithTrailingDelimiter(""), "\\");
+  EXPECT_EQ(FolderPartOf("C:\\DVD\\VIDEO_TS\\VTS_01_0.IFO"), "C:\\DVD\\VIDEO_TS\\");
+  EXPECT_EQ(FolderPartOf("D:VTS_01_0.IFO"), "D:");
+  EXPECT_EQ(FolderPartOf("\\\\server\\dvd\\VIDEO_TS.IFO"), "\\\\server\\dvd\\");
+  EXPECT_EQ(TemporaryNameFor("C:\\DVD\\VTS_01_0.IFO"), "C:\\DVD\\.VTS_01_0.IFO.kestrune-part");
+  EXPECT_EQ(TemporaryNameFor("C:VTS_01_0.IFO"), "C:.VTS_01_0.IFO.kestrune-part");
+#else
+  EXPECT_EQ(WithTrailingDelimiter("/media/dvd"), "/media/dvd/");
+  EXPECT_EQ(WithTrailingDelimiter("/media/dvd/"), "/media/dvd/");
+  EXPECT_EQ(WithTrailingDelimiter(""), "/");
+  EXPECT_EQ(FolderPartOf("/media/dvd/VIDEO_TS/VTS_01_0.IFO"), "/media/dvd/VIDEO_TS/");
+  EXPECT_EQ(FolderPartOf("C:VTS_01_0.IFO"), "");  // a colon is a name's own
+#endif
+  EXPECT_EQ(FolderPartOf("VTS_01_0.IFO"), "");
+  EXPECT_EQ(TemporaryNameFor("VTS_01_0.IFO"), ".VTS_01_0.IFO.kestrune-part");
 }
 
 TEST(TemporaryName, IsHiddenAndRecognised) {

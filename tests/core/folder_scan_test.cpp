@@ -1,11 +1,11 @@
 // The rows of the three check lists for a folder.
 #include "folder_scan.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "locked_file.h"
 #include "temp_folder.h"
 
 namespace kestrune {
@@ -58,16 +58,41 @@ TEST(FolderScan, NeedsAReadableIfoForTheTitleRowButNotForTheMenuRow) {
   TempFolder f;
   MakeFile(f, "VTS_03_1.VOB", 4096);
   MakeFile(f, "VTS_03_0.VOB", 4096);
-  mkdir((f / "VTS_04_0.IFO").c_str(), 0755);  // a folder is no IFO
+  test::MakeFolder(f / "VTS_04_0.IFO");  // a folder is no IFO
   MakeFile(f, "VTS_04_1.VOB", 4096);
-  mkdir((f / "VIDEO_TS.VOB").c_str(), 0755);
-  MakeFile(f, "vts_05_0.ifo", 2048);  // names are matched exactly, in upper case
+  test::MakeFolder(f / "VIDEO_TS.VOB");
+  MakeFile(f, "vts_05_0.ifo", 2048);  // names are looked up in upper case
   MakeFile(f, "vts_05_1.vob", 4096);
   const ScanRows rows = FindTitleSetRows(f.Dir(), "", false);
   EXPECT_TRUE(rows.vmg.empty());
+#if defined(_WIN32)
+  // Windows finds a name whatever the case it is spelt in on disk.
+  EXPECT_EQ(Texts(rows.videos), std::vector<std::string>{"VTS_05_*.VOB  4KB"});
+#else
   EXPECT_TRUE(rows.videos.empty());
+#endif
   EXPECT_EQ(Texts(rows.menus), std::vector<std::string>{"VTS_03_0.VOB  4KB"});
 }
+
+#if defined(_WIN32)
+// A file another program holds without sharing cannot be opened for reading,
+// so it makes no row; its title set's other rows stay.
+TEST(FolderScan, PassesOverFilesAnotherProgramHoldsWithoutSharing) {
+  TempFolder f;
+  for (const char* name : {"VIDEO_TS.VOB", "VTS_01_0.IFO", "VTS_01_1.VOB", "VTS_01_0.VOB", "VTS_02_0.IFO",
+                           "VTS_02_1.VOB"})
+    MakeFile(f, name, 4096);
+  const test::LockedFile vmgVob(f / "VIDEO_TS.VOB"), ifo(f / "VTS_01_0.IFO");
+  ASSERT_TRUE(vmgVob.Held() && ifo.Held());
+  const ScanRows rows = FindTitleSetRows(f.Dir(), "", false);
+  EXPECT_TRUE(rows.vmg.empty());
+  EXPECT_EQ(Texts(rows.videos), std::vector<std::string>{"VTS_02_*.VOB  4KB"});
+  EXPECT_EQ(Texts(rows.menus), std::vector<std::string>{"VTS_01_0.VOB  4KB"});
+  // A title video held open is still measured: only the IFO is opened.
+  const test::LockedFile titleVob(f / "VTS_02_1.VOB");
+  EXPECT_EQ(Texts(FindTitleSetRows(f.Dir(), "", false).videos), std::vector<std::string>{"VTS_02_*.VOB  4KB"});
+}
+#endif
 
 TEST(FolderScan, ChecksTheRowsOfTheChosenIfoOnlyWithAutoCheck) {
   TempFolder f;
@@ -82,7 +107,7 @@ TEST(FolderScan, ChecksTheRowsOfTheChosenIfoOnlyWithAutoCheck) {
   EXPECT_TRUE(rows.menus[0].checked);  // the menu row compares against the IFO too
   rows = FindTitleSetRows(f.Dir(), chosen, false);
   EXPECT_FALSE(rows.videos[0].checked);
-  // The folder text without its trailing "/" gives the same names.
+  // The folder text without its trailing delimiter gives the same names.
   const std::string bare = f.Dir().substr(0, f.Dir().size() - 1);
   EXPECT_TRUE(FindTitleSetRows(bare, f / "VIDEO_TS.IFO", true).vmg[0].checked);
   // Compared exactly: another spelling of the same file checks nothing.
@@ -95,7 +120,7 @@ TEST(FolderScan, GivesSixtyFourBitSizes) {
   // Sparse files: 3 GiB of title video and a 2.5 GiB menu VOB.
   for (const auto& [name, size] : {std::pair{"VTS_01_1.VOB", 3LL << 30}, std::pair{"VTS_01_0.VOB", 5LL << 29}}) {
     MakeFile(f, name, 0);
-    ASSERT_EQ(truncate((f / name).c_str(), size), 0);
+    std::filesystem::resize_file(test::Native(f / name), static_cast<std::uintmax_t>(size));
   }
   const ScanRows rows = FindTitleSetRows(f.Dir(), "", false);
   EXPECT_EQ(Texts(rows.videos), std::vector<std::string>{"VTS_01_*.VOB  3145728KB"});

@@ -1,10 +1,13 @@
 // Loading an information file: status codes, layout fields, and the refusal of
 // damaged fields before anything is written.
+#if !defined(_WIN32)
 #include <sys/stat.h>
+#endif
 
 #include <gtest/gtest.h>
 
 #include "ifo_builder.h"
+#include "locked_file.h"
 #include "temp_folder.h"
 #include "title_set.h"
 
@@ -36,11 +39,18 @@ TEST(LoadIfo, GivesTheStatusOfEveryWayAFileCanFail) {
   c.ts.LoadIfo(1);
   EXPECT_EQ(c.ts.FStatus, kStatusIfoNotFound);
 
-  mkdir((c.folder / "VTS_02_0.IFO").c_str(), 0755);  // a folder is no IFO file
+  test::MakeFolder(c.folder / "VTS_02_0.IFO");  // a folder is no IFO file
   c.ts.LoadIfo(2);
   EXPECT_EQ(c.ts.FStatus, kStatusIfoNotFound);
 
-  mkfifo((c.folder / "VTS_03_0.IFO").c_str(), 0644);  // exists, but cannot be read as a file
+  // Exists, but cannot be read as a file.
+#if defined(_WIN32)
+  WriteBytes(c.folder / "VTS_03_0.IFO", BuildIfo(StandardVts()));
+  const test::LockedFile held(c.folder / "VTS_03_0.IFO");  // by a program that shares it with no one
+  ASSERT_TRUE(held.Held());
+#else
+  mkfifo((c.folder / "VTS_03_0.IFO").c_str(), 0644);
+#endif
   c.ts.LoadIfo(3);
   EXPECT_EQ(c.ts.FStatus, kStatusIfoUnreadable);
   EXPECT_FALSE(c.ts.FBuffer);

@@ -107,6 +107,30 @@ TEST(Process, RefusesTheMenusOfATitleSetWithoutMenuVideo) {
   EXPECT_EQ(Snapshot(f.dir.Dir()), before);
 }
 
+// The plan of a run lists the folder once; a name spelt in another case on
+// disk is asked of the disk itself, which alone knows whether its file system
+// takes it for the same entry (Windows does): the plan answers as the disk.
+TEST(Process, ThePlanSeesNamesSpeltInAnotherCaseAsTheDiskDoes) {
+  TempFolder dir;
+  WriteBytes(dir / "video_ts.ifo", WithTitlesAndAttributes(BuildIfo(StandardVmg())));
+  WriteBytes(dir / "Vts_01_0.Ifo", BuildIfo(StandardVts()));
+  WriteBytes(dir / "VTS_01_1.VOB", {1});
+  PlannedFolder plan(dir.Dir());
+  for (const char* name : {"VIDEO_TS.IFO", "VTS_01_0.IFO", "VTS_01_1.VOB", "VTS_01_0.BUP"}) {
+    EXPECT_EQ(plan.FileExists(dir / name), FileExists(dir / name)) << name;
+    EXPECT_EQ(plan.EntrySize(dir / name), EntrySize(dir / name)) << name;
+  }
+#if defined(_WIN32)
+  EXPECT_TRUE(plan.FileExists(dir / "VTS_01_0.IFO"));
+  // So a run reads the file as the IFO the scan lists (and finds that it
+  // describes no title video to blank).
+  TTitleSet ts(dir.Dir());
+  ts.FVideoList = {"1"};
+  EXPECT_EQ(ts.ProcessPlanned(plan), kStatusIfoInvalid) << ts.FStatusDetail;
+  EXPECT_NE(plan.ReadOnDisk(dir / "VTS_01_0.IFO"), nullptr);
+#endif
+}
+
 TEST(BackupVideoFiles, RenamesEachFileWithoutReplacingAnOlderBackup) {
   Folder f;
   for (const char* name : {"VTS_01_0.VOB", "VTS_01_1.VOB", "VTS_01_3.VOB", "VTS_01_0.BUP"})

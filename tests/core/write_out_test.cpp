@@ -1,6 +1,8 @@
 // The table-by-table write-out of an IFO image and its BUP copy.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "ifo_builder.h"
 #include "temp_folder.h"
 #include "title_set.h"
@@ -83,6 +85,7 @@ TEST(WriteOut, KeepsFreeSectorsBetweenTablesWhereThePointersSayTheyAre) {
   EXPECT_EQ(RoundTrip(bytes), bytes);
 }
 
+#if !defined(_WIN32)  // a symbolic link needs a privilege on Windows
 TEST(WriteOut, ReplacesASymbolicLinkInsteadOfWritingThroughIt) {
   TempFolder folder, outside;
   IfoLayout layout;
@@ -90,13 +93,14 @@ TEST(WriteOut, ReplacesASymbolicLinkInsteadOfWritingThroughIt) {
   layout.tables = {{0xC8, 1, 100}};
   WriteBytes(folder / "VTS_01_0.IFO", BuildIfo(layout));
   WriteBytes(outside / "victim", {1, 2, 3});
-  ASSERT_EQ(symlink((outside / "victim").c_str(), (folder / "VTS_01_0.BUP").c_str()), 0);
+  std::filesystem::create_symlink(outside / "victim", folder / "VTS_01_0.BUP");
   TTitleSet ts(folder.Dir());
   ts.LoadIfo(1);
   ts.WriteIfoAndBup();
   EXPECT_EQ(ReadBytes(outside / "victim"), (std::vector<std::uint8_t>{1, 2, 3}));
   EXPECT_EQ(ReadBytes(folder / "VTS_01_0.BUP"), ReadBytes(folder / "VTS_01_0.IFO"));
 }
+#endif
 
 }  // namespace
 }  // namespace kestrune

@@ -25,7 +25,7 @@
 #include <set>
 
 #include "backup_commands.h"
-#include "dvd_check.h"
+#include "fixtures.h"
 #include "file_layer.h"
 #include "temp_folder.h"
 #include "title_set.h"
@@ -188,22 +188,23 @@ class CrashStates {
 };
 
 // A scratch folder on tmpfs where there is one: the restore flushes the
-// folder it restores, and each crash folder is restored once.
+// folder it restores, and each crash folder is restored once. (Under Wine
+// every scratch folder is on one already: temp_folder.h.)
+std::string ScratchBase() {
+#if defined(_WIN32)
+  return {};
+#else
+  return fs::is_directory("/dev/shm") ? "/dev/shm" : "";
+#endif
+}
+
 class Scratch {
  public:
-  Scratch() {
-    const fs::path base = fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
-    std::string pattern = (base / "kestrune-crash-XXXXXX").string();
-    dir_ = std::string(::mkdtemp(pattern.data())) + "/";
-  }
-  ~Scratch() {
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
-  }
+  Scratch() : temp_(ScratchBase()), dir_(temp_.Dir()) {}
   // Lays down `folder`, each file holding its tag, and gives the folder
   // after the restore command, read back the same way.
   Tagged Restored(const Tagged& folder) {
-    for (const auto& entry : fs::directory_iterator(dir_)) fs::remove(entry.path());
+    for (const auto& entry : fs::directory_iterator(test::Native(dir_))) fs::remove(entry.path());
     for (const auto& [name, tag] : folder) {
       const std::string text = std::to_string(tag);
       test::WriteBytes(dir_ + name, Bytes(text.begin(), text.end()));
@@ -216,6 +217,7 @@ class Scratch {
   }
 
  private:
+  test::TempFolder temp_;
   std::string dir_;
 };
 
@@ -297,7 +299,7 @@ struct JournaledRun {
   long flushes = 0;
 
   JournaledRun(bool backup, long leaveOutFlush) {
-    dir = work / "VIDEO_TS/";
+    dir = work / "VIDEO_TS" + test::kDelimiter;
     test::CopyFolder(dvdcheck::FixtureVideoTs("ntsc_two_sets").string(), dir);
     original = test::Snapshot(dir);
     TTitleSet run(dir);

@@ -3,8 +3,6 @@
 // real run then does, to the byte: every file it names ends with the size it
 // gave, every file the run changes is named, and the bytes saved are those
 // the run saves.
-#include <sys/stat.h>
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -12,7 +10,7 @@
 #include <set>
 
 #include "blanking_cases.h"
-#include "dvd_check.h"
+#include "fixtures.h"
 #include "run_cli.h"
 #include "status.h"
 #include "temp_folder.h"

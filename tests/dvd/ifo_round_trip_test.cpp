@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "dvd_check.h"
+#include "fixtures.h"
 #include "temp_folder.h"
 #include "dvd_files.h"
 #include "title_set.h"

@@ -548,12 +548,6 @@ fs::path VideoTsFolder(const fs::path& folder) {
   return folder;
 }
 
-fs::path FixtureVideoTs(std::string_view name) {
-  const char* root = std::getenv("KESTRUNE_DVD_FIXTURES");
-  if (root == nullptr || *root == '\0') return {};
-  return fs::path(root) / std::string(name) / "VIDEO_TS";
-}
-
 const TitleSetInfo* IfoReport::TitleSet(int number) const {
   for (const TitleSetInfo& set : titleSets) {
     if (set.number == number) return &set;

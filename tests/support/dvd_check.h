@@ -15,6 +15,8 @@
 #include <string_view>
 #include <vector>
 
+#include "fixtures.h"
+
 namespace kestrune::dvdcheck {
 
 // ---------------------------------------------------------------- IFO tables
@@ -290,9 +292,7 @@ DecodedVideo DecodeFrames(const std::filesystem::path& vob);
 // The VIDEO_TS folder inside `folder`, or `folder` itself if it is one.
 std::filesystem::path VideoTsFolder(const std::filesystem::path& folder);
 
-// $KESTRUNE_DVD_FIXTURES/<name>/VIDEO_TS. Tests that change a disc copy it
-// first. Empty path when the variable is not set.
-std::filesystem::path FixtureVideoTs(std::string_view name);
+// FixtureVideoTs(name), the authored discs: fixtures.h.
 
 // Everything above in one printable text, for dvd-check and failed tests.
 std::string Describe(const IfoReport& report);

@@ -1,5 +1,6 @@
-#include "folder_listing.h"
-
+// The folder handle of the scan on POSIX systems: a descriptor of the folder,
+// its entries read with getdents64 on Linux (readdir elsewhere), its files
+// opened with openat.
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -8,6 +9,8 @@
 #include <cerrno>
 #include <cstddef>
 #include <cstring>
+
+#include "folder_listing.h"
 
 namespace kestrune {
 
@@ -43,7 +46,7 @@ bool IsDotOrDotDot(const char* name) {
 FolderHandle::FolderHandle(const std::string& dir) {
   fd_ = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd_ >= 0) {
-    listable_ = true;
+    open_ = listable_ = true;
     return;
   }
   // A folder that may be searched but not read still lets its files be
@@ -54,6 +57,7 @@ FolderHandle::FolderHandle(const std::string& dir) {
 #elif defined(O_SEARCH)
     fd_ = ::open(dir.c_str(), O_SEARCH | O_DIRECTORY | O_CLOEXEC);
 #endif
+    open_ = fd_ >= 0;
   }
 }
 

@@ -1,0 +1,477 @@
+// The file layer on Windows: wide-character paths, CreateFileW with share
+// modes that let other programs go on reading and writing, FlushFileBuffers,
+// MoveFileExW (write-through; without MOVEFILE_REPLACE_EXISTING for the rename
+// that never replaces), CopyFileW, and a lock file opened without sharing for
+// the folder lock. Errors are turned into the portable codes of POSIX
+// (win32_support.h), so callers compare them the same way on both systems.
+#include "win32_support.h"
+
+// windows.h names DeleteFileA/W DeleteFile; the file layer's own comes next.
+#undef DeleteFile
+
+#include <algorithm>
+#include <cerrno>
+
+#include "file_layer.h"
+#include "file_layer_hooks.h"
+
+namespace kestrune {
+
+namespace {
+
+using Kind = crash_journal::Entry::Kind;
+using file_layer_hooks::Journal;
+using win32::FromWin32;
+using win32::Handle;
+using win32::kShareAll;
+using win32::LastError;
+using win32::WidePath;
+
+// The most one ReadFile or WriteFile is asked to move at once.
+constexpr std::size_t kChunk = std::size_t{1} << 30;
+
+// Counts one operation that changes a file; false, with `error` set, when it
+// is the one a test asked to fail.
+bool MayChange(std::error_code& error) {
+  if (const std::error_code injected = file_layer_hooks::NextChange()) {
+    error = injected;
+    return false;
+  }
+  return true;
+}
+
+// `path` as a wide-character path; false, with `error` set, when it is not
+// valid UTF-8.
+bool Widen(const std::string& path, std::wstring& wide, std::error_code& error) {
+  auto converted = WidePath(path);
+  if (!converted) {
+    error = std::make_error_code(std::errc::illegal_byte_sequence);
+    return false;
+  }
+  wide = std::move(*converted);
+  return true;
+}
+
+std::wstring WideOrEmpty(const std::string& path) { return WidePath(path).value_or(std::wstring()); }
+
+// FlushFileBuffers, counted, journaled and open to fault injection like every
+// other change. `path` names it in the journal.
+bool Flush(HANDLE handle, Kind kind, const std::string& path, std::error_code& error) {
+  if (file_layer_hooks::LeaveOutFlush()) return true;
+  if (!MayChange(error)) return false;
+  if (!::FlushFileBuffers(handle)) {
+    const DWORD failure = ::GetLastError();
+    // A file system that cannot flush a folder keeps its entries with the
+    // files' own flushes (and every rename is written through); there is
+    // nothing more to ask of it.
+    const bool cannotFlushFolder =
+        kind == Kind::kFlushFolder && (failure == ERROR_INVALID_FUNCTION || failure == ERROR_NOT_SUPPORTED);
+    if (!cannotFlushFolder) {
+      error = FromWin32(failure);
+      return false;
+    }
+  }
+  Journal(kind, path);
+  return true;
+}
+
+bool WriteAll(HANDLE handle, const std::uint8_t* data, std::size_t length) {
+  while (length > 0) {
+    DWORD written = 0;
+    const DWORD ask = static_cast<DWORD>(std::min(length, kChunk));
+    if (!::WriteFile(handle, data, ask, &written, nullptr)) return false;
+    if (written == 0) {
+      ::SetLastError(ERROR_WRITE_FAULT);
+      return false;
+    }
+    data += written;
+    length -= written;
+  }
+  return true;
+}
+
+// Reads up to bytes.size() bytes from `offset` on; shrinks `bytes` to what
+// the file held.
+bool ReadAt(HANDLE handle, std::int64_t offset, std::vector<std::uint8_t>& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const auto at = static_cast<std::uint64_t>(offset) + done;
+    OVERLAPPED position{};
+    position.Offset = static_cast<DWORD>(at & 0xFFFFFFFFu);
+    position.OffsetHigh = static_cast<DWORD>(at >> 32);
+    DWORD got = 0;
+    const DWORD ask = static_cast<DWORD>(std::min(bytes.size() - done, kChunk));
+    if (!::ReadFile(handle, bytes.data() + done, ask, &got, &position)) {
+      if (::GetLastError() == ERROR_HANDLE_EOF) break;
+      return false;
+    }
+    if (got == 0) break;  // the file shrank while being read
+    done += got;
+  }
+  bytes.resize(done);
+  return true;
+}
+
+// Opens `path` for reading as a regular file on a disk. Invalid, with `error`
+// set as POSIX would set it (a folder is_a_directory, anything else that is no
+// disk file invalid_argument), when that is not possible.
+Handle OpenFileForReading(const std::string& path, std::error_code& error) {
+  std::wstring wide;
+  if (!Widen(path, wide, error)) return Handle();
+  Handle file(win32::OpenForReading(wide));
+  if (!file.Valid()) {
+    error = LastError();
+    // A folder cannot be opened as a file: say so, as POSIX does.
+    const auto attributes = win32::TargetAttributes(wide);
+    if (attributes && (*attributes & FILE_ATTRIBUTE_DIRECTORY)) error = std::make_error_code(std::errc::is_a_directory);
+    return Handle();
+  }
+  if (::GetFileType(file.Get()) != FILE_TYPE_DISK) {
+    error = std::make_error_code(std::errc::invalid_argument);
+    return Handle();
+  }
+  return file;
+}
+
+// Clears the read-only attribute of `path` for `change`, as POSIX lets a file
+// be replaced or deleted whatever its mode, and puts it back when the change
+// fails. Files copied from a disc usually carry the attribute.
+template <typename Change>
+bool EvenIfReadOnly(const std::wstring& path, Change change) {
+  if (change()) return true;
+  const DWORD failure = ::GetLastError();
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  if (failure != ERROR_ACCESS_DENIED || attributes == INVALID_FILE_ATTRIBUTES ||
+      (attributes & FILE_ATTRIBUTE_DIRECTORY) || !(attributes & FILE_ATTRIBUTE_READONLY)) {
+    ::SetLastError(failure);
+    return false;
+  }
+  const DWORD writable = attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+  if (!::SetFileAttributesW(path.c_str(), writable == 0 ? FILE_ATTRIBUTE_NORMAL : writable)) {
+    ::SetLastError(failure);
+    return false;
+  }
+  if (change()) return true;
+  const DWORD again = ::GetLastError();
+  ::SetFileAttributesW(path.c_str(), attributes);
+  ::SetLastError(again);
+  return false;
+}
+
+// Renames `from` over `to`, on the disk when it returns.
+bool MoveReplacing(const std::wstring& from, const std::wstring& to) {
+  return EvenIfReadOnly(to, [&] {
+    return ::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  });
+}
+
+// The temporary name of `path` and both names as wide-character paths.
+struct TemporaryFor {
+  std::string temp;
+  std::wstring wideTemp, widePath;
+};
+
+TemporaryFor Temporary(const std::string& path) {
+  TemporaryFor names{TemporaryNameFor(path), {}, {}};
+  std::error_code error;
+  if (!Widen(path, names.widePath, error) || !Widen(names.temp, names.wideTemp, error))
+    throw FileError(path, "create", error);
+  // What a crash left under the temporary name goes first, so that the new
+  // file is created afresh and never written through a link of that name.
+  ::DeleteFileW(names.wideTemp.c_str());
+  return names;
+}
+
+std::string LockPathFor(const std::string& dir) {
+  if (dir.empty()) return FolderLock::LockFileName();
+  const char last = dir.back();
+  return dir + (last == '\\' || last == '/' || last == ':' ? "" : "\\") + FolderLock::LockFileName();
+}
+
+}  // namespace
+
+FolderLock::FolderLock(const std::string& dir) {
+  const std::wstring lock = WideOrEmpty(LockPathFor(dir));
+  if (lock.empty()) return;
+  // No sharing: a second holder's open is refused until this one closes the
+  // file, and the system deletes it then (also when the process ends).
+  const HANDLE file = ::CreateFileW(lock.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (file != INVALID_HANDLE_VALUE) {
+    handle_ = reinterpret_cast<std::intptr_t>(file);
+    held_ = true;
+    return;
+  }
+  switch (::GetLastError()) {
+    case ERROR_SHARING_VIOLATION:
+      held_ = false;  // another holder has it
+      break;
+    case ERROR_ACCESS_DENIED:
+      // Either the lock file is there and is being closed by its holder, or
+      // nothing may be created in this folder, in which case no change can
+      // be made there either and the first one will say why.
+      held_ = ::GetFileAttributesW(lock.c_str()) == INVALID_FILE_ATTRIBUTES;
+      break;
+    case ERROR_WRITE_PROTECT:
+      held_ = true;  // a read-only medium: the same
+      break;
+    default:
+      held_ = false;
+      break;
+  }
+}
+
+FolderLock::~FolderLock() {
+  if (handle_ != -1) ::CloseHandle(reinterpret_cast<HANDLE>(handle_));  // closing releases and deletes it
+}
+
+bool FileExists(const std::string& path) {
+  const auto attributes = win32::TargetAttributes(WideOrEmpty(path));
+  return attributes && !(*attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool FolderExists(const std::string& path) {
+  if (path.empty()) return false;
+  const auto attributes = win32::TargetAttributes(WideOrEmpty(path));
+  return attributes && (*attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::optional<std::int64_t> EntrySize(const std::string& path) {
+  const std::wstring wide = WideOrEmpty(path);
+  // The entry of exactly this name: a wildcard would match others.
+  if (wide.empty() || wide.find_first_of(L"*?") != std::wstring::npos) return std::nullopt;
+  WIN32_FIND_DATAW entry{};
+  const HANDLE search = ::FindFirstFileExW(wide.c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr, 0);
+  if (search == INVALID_HANDLE_VALUE) return std::nullopt;
+  ::FindClose(search);
+  if (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+    // A link counts by what it leads to; one that leads nowhere is still an
+    // entry of that name.
+    const Handle target(::CreateFileW(wide.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                                      nullptr));
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!target.Valid() || !::GetFileInformationByHandle(target.Get(), &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+      return 0;
+    return static_cast<std::int64_t>((std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow);
+  }
+  if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return 0;
+  return static_cast<std::int64_t>((std::uint64_t{entry.nFileSizeHigh} << 32) | entry.nFileSizeLow);
+}
+
+bool CanOpenForReading(const std::string& path) {
+  const std::wstring wide = WideOrEmpty(path);
+  return !wide.empty() && Handle(win32::OpenForReading(wide)).Valid();
+}
+
+bool ReadWholeFile(const std::string& path, std::int64_t maxBytes, std::vector<std::uint8_t>& bytes,
+                   bool& tooBig, std::error_code& error) {
+  tooBig = false;
+  bytes.clear();
+  const Handle file = OpenFileForReading(path, error);
+  if (!file.Valid()) return false;
+  LARGE_INTEGER size{};
+  if (!::GetFileSizeEx(file.Get(), &size)) {
+    error = LastError();
+    return false;
+  }
+  if (size.QuadPart > maxBytes) {
+    tooBig = true;
+    return true;
+  }
+  bytes.resize(static_cast<std::size_t>(size.QuadPart));
+  if (!ReadAt(file.Get(), 0, bytes)) {
+    error = LastError();
+    bytes.clear();
+    return false;
+  }
+  return true;
+}
+
+bool ReadFileRange(const std::string& path, std::int64_t offset, std::int64_t length,
+                   std::vector<std::uint8_t>& bytes, std::error_code& error) {
+  bytes.clear();
+  const Handle file = OpenFileForReading(path, error);
+  if (!file.Valid()) return false;
+  LARGE_INTEGER size{};
+  if (!::GetFileSizeEx(file.Get(), &size)) {
+    error = LastError();
+    return false;
+  }
+  if (offset < 0 || length < 0) {
+    error = std::make_error_code(std::errc::invalid_argument);
+    return false;
+  }
+  const std::int64_t available = offset < size.QuadPart ? size.QuadPart - offset : 0;
+  bytes.resize(static_cast<std::size_t>(std::min(length, available)));
+  if (!ReadAt(file.Get(), offset, bytes)) {
+    error = LastError();
+    bytes.clear();
+    return false;
+  }
+  return true;
+}
+
+void WriteFileReplacing(const std::string& path, const std::vector<std::uint8_t>& bytes, DataFlush flush) {
+  const TemporaryFor names = Temporary(path);
+  std::error_code error;
+  if (!MayChange(error)) throw FileError(path, "create", error);
+  Handle file(::CreateFileW(names.wideTemp.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file.Valid()) throw FileError(path, "create", LastError());
+  auto fail = [&](const char* action) {
+    if (!error) error = LastError();
+    file.Close();
+    ::DeleteFileW(names.wideTemp.c_str());
+    throw FileError(path, action, error);
+  };
+  if (!MayChange(error) || !WriteAll(file.Get(), bytes.data(), bytes.size())) fail("write");
+  Journal(Kind::kCreate, names.temp, {}, bytes.data(), bytes.size());
+  if (flush == DataFlush::kBeforeRename && !Flush(file.Get(), Kind::kFlushFile, names.temp, error)) fail("flush");
+  if (!file.Close()) fail("write");
+  if (!MayChange(error) || !MoveReplacing(names.wideTemp, names.widePath)) fail("replace");
+  Journal(Kind::kRename, names.temp, path);
+}
+
+void CopyFileReplacing(const std::string& from, const std::string& to, DataFlush flush) {
+  std::error_code error;
+  std::wstring wideFrom;
+  if (!Widen(from, wideFrom, error) || !OpenFileForReading(from, error).Valid()) throw FileError(from, "read", error);
+  const TemporaryFor names = Temporary(to);
+  auto fail = [&](const char* action) {
+    if (!error) error = LastError();
+    ::DeleteFileW(names.wideTemp.c_str());
+    throw FileError(to, action, error);
+  };
+  if (!MayChange(error)) throw FileError(to, "create", error);
+  if (!MayChange(error) || !::CopyFileW(wideFrom.c_str(), names.wideTemp.c_str(), FALSE)) fail("write");
+  // The copy takes the attributes of its original; a read-only one could not
+  // be flushed (that needs write access), nor replaced later.
+  const DWORD attributes = ::GetFileAttributesW(names.wideTemp.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+    const DWORD writable = attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+    if (!::SetFileAttributesW(names.wideTemp.c_str(), writable == 0 ? FILE_ATTRIBUTE_NORMAL : writable)) fail("write");
+  }
+  if (file_layer_hooks::Journaling()) {
+    std::vector<std::uint8_t> bytes;
+    bool tooBig = false;
+    if (!ReadWholeFile(names.temp, INT64_MAX, bytes, tooBig, error)) fail("write");
+    Journal(Kind::kCreate, names.temp, {}, bytes.data(), bytes.size());
+  }
+  if (flush == DataFlush::kBeforeRename) {
+    const Handle copy(::CreateFileW(names.wideTemp.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!copy.Valid() || !Flush(copy.Get(), Kind::kFlushFile, names.temp, error)) fail("flush");
+  }
+  if (!MayChange(error) || !MoveReplacing(names.wideTemp, names.widePath)) fail("replace");
+  Journal(Kind::kRename, names.temp, to);
+}
+
+void FlushFile(const std::string& path) {
+  std::error_code error;
+  std::wstring wide;
+  if (!Widen(path, wide, error)) throw FileError(path, "flush", error);
+  // FlushFileBuffers needs a handle with write access.
+  const Handle file(::CreateFileW(wide.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!file.Valid()) throw FileError(path, "flush", LastError());
+  if (!Flush(file.Get(), Kind::kFlushFile, path, error)) throw FileError(path, "flush", error);
+}
+
+void FlushFiles(const std::vector<std::string>& paths) {
+  for (const std::string& path : paths) FlushFile(path);
+}
+
+void FlushFolder(const std::string& dir) {
+  std::error_code error;
+  std::wstring wide;
+  if (!Widen(dir.empty() ? "." : dir, wide, error)) throw FileError(dir, "flush", error);
+  // A folder's handle (FILE_FLAG_BACKUP_SEMANTICS) with the write access that
+  // FlushFileBuffers asks for.
+  const Handle folder(::CreateFileW(wide.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!folder.Valid()) throw FileError(dir, "flush", LastError());
+  if (!Flush(folder.Get(), Kind::kFlushFolder, dir, error)) throw FileError(dir, "flush", error);
+}
+
+bool RenameNoReplace(const std::string& from, const std::string& to) {
+  std::error_code error;
+  std::wstring wideFrom, wideTo;
+  if (!MayChange(error) || !Widen(from, wideFrom, error) || !Widen(to, wideTo, error)) {
+    win32::SetErrno(error);
+    return false;
+  }
+  // Without MOVEFILE_REPLACE_EXISTING the system refuses a name that is taken.
+  if (!::MoveFileExW(wideFrom.c_str(), wideTo.c_str(), MOVEFILE_WRITE_THROUGH)) {
+    win32::SetErrno(LastError());
+    return false;
+  }
+  Journal(Kind::kRename, from, to);
+  return true;
+}
+
+bool DeleteFile(const std::string& path) {
+  std::error_code error;
+  std::wstring wide;
+  if (!Widen(path, wide, error)) {
+    win32::SetErrno(error);
+    return false;
+  }
+  // The entry itself, a link not followed.
+  const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    win32::SetErrno(LastError());
+    return false;
+  }
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+    errno = EISDIR;
+    return false;
+  }
+  if (!MayChange(error)) {
+    win32::SetErrno(error);
+    return false;
+  }
+  if (!EvenIfReadOnly(wide, [&] { return ::DeleteFileW(wide.c_str()) != 0; })) {
+    win32::SetErrno(LastError());
+    return false;
+  }
+  Journal(Kind::kDelete, path);
+  return true;
+}
+
+std::optional<std::int64_t> ReadableFileSize(const std::string& path) {
+  const std::wstring wide = WideOrEmpty(path);
+  if (wide.empty()) return std::nullopt;
+  const Handle file(win32::OpenForReading(wide));
+  LARGE_INTEGER size{};
+  if (!file.Valid() || !::GetFileSizeEx(file.Get(), &size)) return std::nullopt;
+  return static_cast<std::int64_t>(size.QuadPart);
+}
+
+std::optional<std::vector<std::string>> ListFolder(const std::string& dir) {
+  std::string pattern = dir;
+  if (!pattern.empty() && pattern.back() != '\\' && pattern.back() != '/' && pattern.back() != ':') pattern += '\\';
+  pattern += '*';
+  const std::wstring wide = WideOrEmpty(pattern);
+  if (wide.empty()) return std::nullopt;
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW entry{};
+  const HANDLE search = ::FindFirstFileExW(wide.c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr,
+                                           FIND_FIRST_EX_LARGE_FETCH);
+  if (search == INVALID_HANDLE_VALUE) {
+    // A drive's root folder has no "." entry: empty, it has nothing at all.
+    if (::GetLastError() == ERROR_FILE_NOT_FOUND) return names;
+    return std::nullopt;
+  }
+  for (;;) {
+    const std::string name = win32::Utf8(entry.cFileName);
+    if (name != "." && name != ".." && !name.empty()) names.push_back(name);
+    if (!::FindNextFileW(search, &entry)) break;
+  }
+  const bool complete = ::GetLastError() == ERROR_NO_MORE_FILES;
+  ::FindClose(search);
+  if (!complete) return std::nullopt;
+  return names;
+}
+
+}  // namespace kestrune
