@@ -133,6 +133,9 @@ int Blank(const Arguments& a, const std::vector<int>& titles, const std::vector<
 int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
   CLI::App app{"Shrinks a DVD-Video folder (VIDEO_TS) in place by blanking chosen menus and titles."};
   app.set_version_flag("--version", std::string(KESTRUNE_VERSION));
+  // Options start with "-" on every system: on Windows too, "/DVD" is a
+  // folder (on the current drive), not an option.
+  app.allow_windows_style_options(false);
   Arguments a;
   auto* list = app.add_option("--list", a.listDir, "Show the blankable VOB sets of DIR with their sizes")->type_name("DIR");
   auto* restore = app.add_option("--restore", a.restoreDir, "Restore every backup (NAME~) in DIR, then list it")->type_name("DIR");

@@ -83,6 +83,8 @@ TEST(CliCommand, ReportsUsageErrorsAndMissingFolders) {
   EXPECT_EQ(missing.code, kExitFailed);
   EXPECT_EQ(missing.err, "Can't find the given path!\n");
   EXPECT_EQ(Cli({"--titles", "1", test::kMissingFolder}).err, "Can't find the given path!\n");
+  // A folder from the root is a folder on every system, never an option.
+  EXPECT_EQ(Cli({"--list", "/no/such/folder"}).err, "Can't find the given path!\n");
   EXPECT_EQ(Cli({"--version"}).out, "0.9.5\n");
   EXPECT_NE(Cli({"--help"}).out.find("--merge-cells"), std::string::npos);
 }
