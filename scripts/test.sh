@@ -13,6 +13,9 @@
 # over the saved corpus (scripts/fuzz.sh).
 set -e
 cd "$(dirname "$0")/.."
+started=$(date +%s)
+# How long the command has taken so far, after each stage (CI allows 20 minutes).
+stage() { echo "test: $1 done after $(($(date +%s) - started)) s"; }
 sh scripts/check-scripts.sh
 
 # The README's main command, without a display: it lists the demo folder.
@@ -27,6 +30,7 @@ for row in "VIDEO_TS.VOB  " "VTS_01_\*.VOB  " "VTS_01_0.VOB  "; do
     exit 1
   }
 done
+stage "the README's main command"
 
 sh scripts/install-deps.sh --tests
 jobs=$(nproc)
@@ -34,14 +38,18 @@ jobs=$(nproc)
 cmake -S . -B build-tests -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build-tests -j"$jobs"
 (cd build-tests && ctest --output-on-failure -j"$jobs" --timeout 600)
+stage "the suite"
 
 # The same engine and command line built for Windows, tested under Wine, and
 # kestrune-cli.exe compared with the build above on every authored disc.
 sh scripts/test-windows.sh
+stage "the Windows suite under Wine"
 
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DKESTRUNE_SANITIZE=ON
 cmake --build build-sanitize -j"$jobs"
 (cd build-sanitize && UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --output-on-failure -j"$jobs" --timeout 900)
+stage "the sanitizer suite"
 
 bash scripts/fuzz.sh 60
+stage "the fuzz run"
