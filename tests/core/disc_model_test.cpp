@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
+#include <filesystem>
 
 #include "disc/disc.h"
 #include "synthetic_disc.h"
@@ -247,6 +249,47 @@ TEST_F(DamagedDisc, MissingIfoFiles) {
   EXPECT_EQ(d.titleSets.size(), 1u);  // the title set IFOs that are there
   EXPECT_TRUE(d.titleSets[0].read);
   EXPECT_GT(d.folderBytes, 0);
+}
+
+// Files spelt in lower case, as some copying tools leave them. Where the file
+// system compares names without case (Windows, vfat) the engine opens them,
+// so the model must read and measure them too; where it does not, the disc
+// has no DVD files at all.
+TEST(DiscModel, FilesSpeltInLowerCase) {
+  TempFolder folder;
+  const syn::DiscFacts facts = syn::WriteDisc(folder.Dir(), {});
+  const std::int64_t vmgIfoBytes = static_cast<std::int64_t>(test::ReadBytes(folder / "VIDEO_TS.IFO").size());
+  std::vector<std::filesystem::path> files;
+  for (const auto& entry : std::filesystem::directory_iterator(test::Native(folder.Dir()))) files.push_back(entry.path());
+  for (const std::filesystem::path& file : files) {
+    std::string lower = test::Utf8(file.filename());
+    std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
+    // By way of another name: a file system without case keeps a rename to
+    // the same name in another case as it was.
+    const std::filesystem::path aside = file.parent_path() / (lower + ".aside");
+    std::filesystem::rename(file, aside);
+    std::filesystem::rename(aside, file.parent_path() / lower);
+  }
+  const bool foundInAnyCase = std::filesystem::exists(test::Native(folder / "VIDEO_TS.IFO"));
+  const Disc d = ReadDisc(folder.Dir());
+  EXPECT_GT(d.folderBytes, 0);
+  if (!foundInAnyCase) {
+    EXPECT_FALSE(d.vmg.read);
+    EXPECT_TRUE(d.titleSets.empty());
+    return;
+  }
+  EXPECT_EQ(Texts(d.problems), "");
+  EXPECT_TRUE(d.vmg.read);
+  EXPECT_EQ(d.vmg.ifoBytes, vmgIfoBytes);
+  EXPECT_EQ(d.vmg.menuVobBytes, facts.vmgMenuVobBytes);
+  ASSERT_EQ(d.titleSets.size(), 2u);
+  for (const disc::VideoTitleSet& set : d.titleSets) {
+    SCOPED_TRACE(set.file);
+    EXPECT_TRUE(set.read);
+    EXPECT_EQ(set.TitleVobBytes(), facts.titleVobBytes[static_cast<std::size_t>(set.number)]);
+    EXPECT_EQ(set.menuVobBytes, facts.menuVobBytes[static_cast<std::size_t>(set.number)]);
+    EXPECT_GT(set.bupBytes, 0);
+  }
 }
 
 // Every byte of every table set to 0xFF, then to 0x00, one at a time: the

@@ -13,6 +13,7 @@ FolderSizes::FolderSizes(const std::string& dir) : dir_(WithTrailingDelimiter(di
     const std::int64_t size = GetFileSize64(dir_ + name);
     if (size < 0) continue;  // gone since the listing
     sizes_.emplace(name, size);
+    folded_.insert(FoldedName(name));
     total_ += size;
   }
 }
@@ -20,7 +21,8 @@ FolderSizes::FolderSizes(const std::string& dir) : dir_(WithTrailingDelimiter(di
 std::int64_t FolderSizes::Size(const std::string& name) const {
   if (listed_) {
     const auto it = sizes_.find(name);
-    return it == sizes_.end() ? -1 : it->second;
+    if (it != sizes_.end()) return it->second;
+    if (folded_.count(FoldedName(name)) == 0) return -1;
   }
   return GetFileSize64(dir_ + name);
 }
