@@ -1,7 +1,10 @@
 #include "disc_info_text.h"
 
 #include <ostream>
+#include <string>
 #include <vector>
+
+#include "run_options.h"
 
 namespace kestrune {
 
@@ -77,17 +80,12 @@ std::string TitleText(const Title& t, const VideoTitleSet& set) {
   return text;
 }
 
-// The title set a scan row belongs to: "VTS_07_..." gives 7, others 0.
-int RowTitleSet(const ScanRow& row) {
-  const std::string& t = row.text;
-  if (t.size() < 7 || t.compare(0, 4, "VTS_") != 0 || t[6] != '_') return 0;
-  return (t[4] - '0') * 10 + (t[5] - '0');
-}
-
+// The rows of title set `titleSet`, found as "Blank!" finds a row's title set.
 void PrintRowsOf(int titleSet, const ScanRows& rows, std::ostream& out) {
+  const std::string number = std::to_string(titleSet);
   for (const auto* list : {&rows.videos, &rows.menus})
     for (const ScanRow& row : *list)
-      if (RowTitleSet(row) == titleSet) out << "  " << row.text << '\n';
+      if (TitleSetNumberOfRow(row.text) == number) out << "  " << row.text << '\n';
 }
 
 }  // namespace

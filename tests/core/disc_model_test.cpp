@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "disc/disc.h"
+#include "report_text.h"
 #include "synthetic_disc.h"
 #include "temp_folder.h"
 
@@ -20,11 +21,7 @@ using disc::ReadDisc;
 using test::TempFolder;
 namespace syn = test::synthetic;
 
-std::string Texts(const disc::Problems& problems) {
-  std::string text;
-  for (const disc::Problem& p : problems) text += p.text + "\n";
-  return text;
-}
+using test::Texts;
 
 // ------------------------------------------------- layouts of other tools
 

@@ -10,6 +10,7 @@
 
 #include "big_endian.h"
 #include "disc/disc.h"
+#include "report_text.h"
 #include "synthetic_disc.h"
 #include "temp_folder.h"
 #include "verify/verify.h"
@@ -20,12 +21,7 @@ namespace {
 namespace syn = test::synthetic;
 using verify::Finding;
 using verify::Severity;
-
-std::string Findings(const verify::Report& report) {
-  std::string text;
-  for (const Finding& f : report.findings) text += verify::Describe(f) + "\n";
-  return text;
-}
+using test::Findings;
 
 void WriteAt(const std::string& path, std::int64_t at, const syn::Bytes& bytes) {
   std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);

@@ -10,9 +10,10 @@
 #include "big_endian.h"
 #include "blank_vob.h"
 #include "blanking_cases.h"
-#include "run_cli.h"
-#include "dvd_files.h"
 #include "dvd_check.h"
+#include "dvd_files.h"
+#include "report_text.h"
+#include "run_cli.h"
 #include "temp_folder.h"
 #include "verify/verify.h"
 
@@ -29,12 +30,7 @@ std::uint32_t GetBigEndianForTest(const std::vector<std::uint8_t>& b, std::size_
 using test::Blanking;
 using test::Cli;
 using test::CliResult;
-
-std::string Findings(const verify::Report& report) {
-  std::string text;
-  for (const verify::Finding& f : report.findings) text += verify::Describe(f) + "\n";
-  return text;
-}
+using test::Findings;
 
 bool Has(const std::vector<std::string>& options, const std::string& o) {
   return std::find(options.begin(), options.end(), o) != options.end();

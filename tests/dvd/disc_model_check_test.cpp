@@ -8,6 +8,7 @@
 
 #include "disc/disc.h"
 #include "dvd_check.h"
+#include "report_text.h"
 
 namespace kestrune {
 namespace {
@@ -15,12 +16,7 @@ namespace {
 namespace fs = std::filesystem;
 using dvdcheck::IfoReport;
 using dvdcheck::PgcInfo;
-
-std::string Texts(const disc::Problems& problems) {
-  std::string text;
-  for (const disc::Problem& p : problems) text += p.text + "\n";
-  return text;
-}
+using test::Texts;
 
 // Both readings of one fixture.
 struct Readings {

@@ -10,6 +10,7 @@
 #include "blank_vob.h"
 #include "disc/disc.h"
 #include "dvd_check.h"
+#include "report_text.h"
 #include "run_cli.h"
 #include "temp_folder.h"
 #include "verify/verify.h"
@@ -20,12 +21,7 @@ namespace {
 namespace fs = std::filesystem;
 using verify::Finding;
 using verify::Severity;
-
-std::string Findings(const verify::Report& report) {
-  std::string text;
-  for (const Finding& f : report.findings) text += verify::Describe(f) + "\n";
-  return text;
-}
+using test::Findings;
 
 std::vector<Finding> Of(const verify::Report& report, Severity severity) {
   std::vector<Finding> out;

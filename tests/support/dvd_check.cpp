@@ -869,6 +869,29 @@ const char* ToString(PlayEnd end) {
   return "?";
 }
 
+namespace {
+
+// Whether `e` ends a playback: a failed step (the event limit, or an error of
+// libdvdnav) or the stop; `result.end` says which.
+bool EndsPlayback(const NavEvent& e, const NavLoop& loop, const NavSession& session, TitlePlayback& result) {
+  if (e.failed) {
+    if (loop.HitEventLimit()) {
+      result.end = PlayEnd::EventLimit;
+    } else {
+      result.end = PlayEnd::Error;
+      result.errors.push_back("dvdnav_get_next_block: " + session.LastError());
+    }
+    return true;
+  }
+  if (e.event == DVDNAV_STOP) {
+    result.end = PlayEnd::Stopped;
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 TitlePlayback PlayTitle(const fs::path& folder, int title, PlayLimits limits) {
   TitlePlayback result;
   result.title = title;
@@ -887,19 +910,7 @@ TitlePlayback PlayTitle(const fs::path& folder, int title, PlayLimits limits) {
   bool entered = false;
   for (;;) {
     const NavEvent e = loop.Next();
-    if (e.failed) {
-      if (loop.HitEventLimit()) {
-        result.end = PlayEnd::EventLimit;
-      } else {
-        result.end = PlayEnd::Error;
-        result.errors.push_back("dvdnav_get_next_block: " + session.LastError());
-      }
-      break;
-    }
-    if (e.event == DVDNAV_STOP) {
-      result.end = PlayEnd::Stopped;
-      break;
-    }
+    if (EndsPlayback(e, loop, session, result)) break;
     if (e.event == DVDNAV_CELL_CHANGE) {
       std::int32_t now = 0, part = 0;
       const bool inTitle = dvdnav_is_domain_vts(nav) &&
@@ -949,19 +960,7 @@ TitlePlayback PlayFromFirstPlay(const fs::path& folder, PlayLimits limits) {
   NavLoop loop(nav, limits);
   for (;;) {
     const NavEvent e = loop.Next();
-    if (e.failed) {
-      if (loop.HitEventLimit()) {
-        result.end = PlayEnd::EventLimit;
-      } else {
-        result.end = PlayEnd::Error;
-        result.errors.push_back("dvdnav_get_next_block: " + session.LastError());
-      }
-      break;
-    }
-    if (e.event == DVDNAV_STOP) {
-      result.end = PlayEnd::Stopped;
-      break;
-    }
+    if (EndsPlayback(e, loop, session, result)) break;
     if (e.event == DVDNAV_CELL_CHANGE) {
       const auto* cell = reinterpret_cast<const dvdnav_cell_change_event_t*>(loop.Buffer());
       ++result.cells;

@@ -133,6 +133,27 @@ Handle OpenFileForReading(const std::string& path, std::error_code& error) {
   return file;
 }
 
+// OpenFileForReading, with the file's size in bytes.
+Handle OpenWithSize(const std::string& path, std::int64_t& size, std::error_code& error) {
+  Handle file = OpenFileForReading(path, error);
+  if (!file.Valid()) return file;
+  LARGE_INTEGER bytes{};
+  if (!::GetFileSizeEx(file.Get(), &bytes)) {
+    error = LastError();
+    return Handle();
+  }
+  size = bytes.QuadPart;
+  return file;
+}
+
+// ReadAt, which on failure sets `error` and leaves `bytes` empty.
+bool ReadOrClear(HANDLE file, std::int64_t offset, std::vector<std::uint8_t>& bytes, std::error_code& error) {
+  if (ReadAt(file, offset, bytes)) return true;
+  error = LastError();
+  bytes.clear();
+  return false;
+}
+
 // Clears the read-only attribute of `path` for `change`, as POSIX lets a file
 // be replaced or deleted whatever its mode, and puts it back when the change
 // fails. Files copied from a disc usually carry the attribute.
@@ -268,48 +289,30 @@ bool ReadWholeFile(const std::string& path, std::int64_t maxBytes, std::vector<s
                    bool& tooBig, std::error_code& error) {
   tooBig = false;
   bytes.clear();
-  const Handle file = OpenFileForReading(path, error);
+  std::int64_t size = 0;
+  const Handle file = OpenWithSize(path, size, error);
   if (!file.Valid()) return false;
-  LARGE_INTEGER size{};
-  if (!::GetFileSizeEx(file.Get(), &size)) {
-    error = LastError();
-    return false;
-  }
-  if (size.QuadPart > maxBytes) {
+  if (size > maxBytes) {
     tooBig = true;
     return true;
   }
-  bytes.resize(static_cast<std::size_t>(size.QuadPart));
-  if (!ReadAt(file.Get(), 0, bytes)) {
-    error = LastError();
-    bytes.clear();
-    return false;
-  }
-  return true;
+  bytes.resize(static_cast<std::size_t>(size));
+  return ReadOrClear(file.Get(), 0, bytes, error);
 }
 
 bool ReadFileRange(const std::string& path, std::int64_t offset, std::int64_t length,
                    std::vector<std::uint8_t>& bytes, std::error_code& error) {
   bytes.clear();
-  const Handle file = OpenFileForReading(path, error);
+  std::int64_t size = 0;
+  const Handle file = OpenWithSize(path, size, error);
   if (!file.Valid()) return false;
-  LARGE_INTEGER size{};
-  if (!::GetFileSizeEx(file.Get(), &size)) {
-    error = LastError();
-    return false;
-  }
   if (offset < 0 || length < 0) {
     error = std::make_error_code(std::errc::invalid_argument);
     return false;
   }
-  const std::int64_t available = offset < size.QuadPart ? size.QuadPart - offset : 0;
+  const std::int64_t available = offset < size ? size - offset : 0;
   bytes.resize(static_cast<std::size_t>(std::min(length, available)));
-  if (!ReadAt(file.Get(), offset, bytes)) {
-    error = LastError();
-    bytes.clear();
-    return false;
-  }
-  return true;
+  return ReadOrClear(file.Get(), offset, bytes, error);
 }
 
 void WriteFileReplacing(const std::string& path, const std::vector<std::uint8_t>& bytes, DataFlush flush) {
