@@ -41,7 +41,7 @@
 #include "folder_scan.h"
 #include "title_set.h"
 #ifndef KESTRUNE_BENCH_OLDER_ENGINE
-#include "verify/verify.h"
+#include "verify.h"
 #endif
 
 namespace {

@@ -33,7 +33,7 @@
 #include "file_layer.h"
 #include "fuzz_seeds.h"  // generated from fuzz/seeds/pal_menu: kSeedVmgIfo, kSeedVtsIfo
 #include "title_set.h"
-#include "verify/verify.h"
+#include "verify.h"
 
 namespace {
 

@@ -439,7 +439,7 @@ EOF
 ## Durability
 
 What it costs that a run survives a crash at any moment and is on the disk
-when it reports success (the order of the flushes is in src/core/file_layer.h):
+when it reports success (the order of the flushes is in src/core/file/file_layer.h):
 the engine's run as it is, and the same run with every flush left out
 (Google Benchmark, in the process, medians of $REPEAT). A flush is one fsync,
 of a file's data or of the folder's entries.

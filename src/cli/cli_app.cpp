@@ -4,7 +4,7 @@
 #include <ostream>
 
 #include "backup_commands.h"
-#include "disc/disc.h"
+#include "disc.h"
 #include "disc_info_json.h"
 #include "disc_info_text.h"
 #include "file_layer.h"

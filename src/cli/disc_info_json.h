@@ -5,7 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "disc/disc.h"
+#include "disc.h"
 
 namespace kestrune {
 

@@ -6,7 +6,7 @@
 #include <iosfwd>
 #include <string>
 
-#include "disc/disc.h"
+#include "disc.h"
 #include "folder_scan.h"
 
 namespace kestrune {

@@ -7,7 +7,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "verify/verify.h"
+#include "verify.h"
 
 namespace kestrune {
 

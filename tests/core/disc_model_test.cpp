@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "disc/disc.h"
+#include "disc.h"
 #include "report_text.h"
 #include "synthetic_disc.h"
 #include "temp_folder.h"

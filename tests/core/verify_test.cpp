@@ -9,11 +9,11 @@
 #include <set>
 
 #include "big_endian.h"
-#include "disc/disc.h"
+#include "disc.h"
 #include "report_text.h"
 #include "synthetic_disc.h"
 #include "temp_folder.h"
-#include "verify/verify.h"
+#include "verify.h"
 
 namespace kestrune {
 namespace {

@@ -15,7 +15,7 @@
 #include "report_text.h"
 #include "run_cli.h"
 #include "temp_folder.h"
-#include "verify/verify.h"
+#include "verify.h"
 
 namespace kestrune {
 namespace {

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "disc/disc.h"
+#include "disc.h"
 #include "dvd_check.h"
 #include "report_text.h"
 

@@ -8,12 +8,12 @@
 
 #include "big_endian.h"
 #include "blank_vob.h"
-#include "disc/disc.h"
+#include "disc.h"
 #include "dvd_check.h"
 #include "report_text.h"
 #include "run_cli.h"
 #include "temp_folder.h"
-#include "verify/verify.h"
+#include "verify.h"
 
 namespace kestrune {
 namespace {

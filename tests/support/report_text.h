@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "disc/disc.h"
-#include "verify/verify.h"
+#include "disc.h"
+#include "verify.h"
 
 namespace kestrune::test {
 

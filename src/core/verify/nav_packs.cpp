@@ -117,7 +117,7 @@ void Verifier::CheckVobs(const std::vector<const Domain*>& domains) {
         Add(Severity::kError, f.name, "", "first pack", 0, "no MPEG-2 pack header (00 00 01 BA)", "a pack header",
             "every sector of a VOB file is a pack");
     }
-    sector += (f.bytes + kSectorSize - 1) / kSectorSize;
+    sector += SectorsOf(f.bytes);
   }
 
   // A fault repeated in every NAV pack of the set is named once, with a count.

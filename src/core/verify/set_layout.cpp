@@ -23,8 +23,6 @@ constexpr std::int64_t kAtrCategory = 4;
 constexpr std::int64_t kAtrAttributes = 8;
 constexpr std::int64_t kAtrMirrorBase = 0xF8;  // record byte k (k >= 8) mirrors VTSI_MAT 0xF8 + k
 
-std::int64_t SectorsOf(std::int64_t bytes) { return (bytes + kSectorSize - 1) / kSectorSize; }
-
 struct TableAt {
   const char* name;
   std::int64_t pointer;  // MAT offset of its start sector

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "disc/disc.h"
-#include "disc/folder_sizes.h"
+#include "disc.h"
+#include "folder_sizes.h"
 #include "ifo_image.h"
 #include "nav_command.h"
 #include "verify.h"

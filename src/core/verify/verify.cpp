@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <new>
 
-#include "disc/ifo_file.h"
+#include "ifo_file.h"
 #include "dvd_files.h"
 #include "file_layer.h"
 #include "verifier.h"
@@ -73,7 +73,7 @@ std::int64_t VobSet::Bytes() const {
 
 std::int64_t VobSet::Sectors() const {
   std::int64_t total = 0;
-  for (const File& f : files) total += (f.bytes + kSectorSize - 1) / kSectorSize;
+  for (const File& f : files) total += SectorsOf(f.bytes);
   return total;
 }
 

@@ -14,15 +14,13 @@ namespace {
 constexpr std::int32_t kOneEntryCAdtSize = 20;
 constexpr std::int32_t kOneEntryVobuAdmapSize = 8;
 
-std::int64_t At(std::int64_t sector) { return sector * kSectorSize; }
-std::int64_t SectorsOf(std::int64_t bytes) { return (bytes + kSectorSize - 1) / kSectorSize; }
 
 // Every distinct menu chain of VMGM_PGCI_UT, checked before any is changed.
 // A chain shared by several search pointers or language units is listed once.
 std::vector<PgcLayout> ReadMenuChains(const TTitleSet& ts) {
   std::vector<PgcLayout> chains;
   if (ts.FVmgmPgciUtSector <= 0) return chains;
-  const std::int64_t table = At(ts.FVmgmPgciUtSector);
+  const std::int64_t table = SectorStart(ts.FVmgmPgciUtSector);
   for (const std::int64_t unit : ReadLanguageUnits(ts, table, ts.FVmgmPgciUtSize)) {
     const ChainList list = ReadChainList(ts, table + unit, ts.FVmgmPgciUtSize - unit);
     for (std::size_t i = 0; i < list.storedOffsets.size(); ++i)
@@ -49,7 +47,7 @@ void TTitleSet::RewriteVmgIfo() {
   // VMGM_C_ADT: the blank VOB's one cell, VOB id 1, cell id 1, sectors 0 to 4.
   if (FVmgmCAdtSector > 0) {
     const std::int32_t C = FVmgmCAdtSector;
-    const std::int64_t b = At(C);
+    const std::int64_t b = SectorStart(C);
     WriteDWord(kVmgiVmgmCAdt, static_cast<std::uint32_t>(C));
     WriteWord(b, 1);  // VOB ids
     WriteWord(b + 2, 0);
@@ -68,8 +66,8 @@ void TTitleSet::RewriteVmgIfo() {
   if (FVmgmVobuAdmapSector > 0) {
     const std::int64_t moved = static_cast<std::int64_t>(FVmgmVobuAdmapSector) - FSectorShift;
     WriteDWord(kVmgiVmgmVobuAdmap, static_cast<std::uint32_t>(moved));
-    WriteDWord(At(moved), kOneEntryVobuAdmapSize - 1);
-    WriteDWord(At(moved) + 4, 0);
+    WriteDWord(SectorStart(moved), kOneEntryVobuAdmapSize - 1);
+    WriteDWord(SectorStart(moved) + 4, 0);
     FSectorShift += static_cast<std::int32_t>(SectorsOf(FVmgmVobuAdmapSize) - 1);
     FVmgmVobuAdmapSector = static_cast<std::int32_t>(moved);
     FVmgmVobuAdmapSize = kOneEntryVobuAdmapSize;
@@ -86,7 +84,7 @@ void TTitleSet::RewriteVmgIfo() {
 
   // Every title set lies after the video manager set, so all of them move.
   if (FTtSrptSector > 0) {
-    const std::int64_t table = At(FTtSrptSector);
+    const std::int64_t table = SectorStart(FTtSrptSector);
     const std::int64_t titles = ReadWord(table);
     for (std::int64_t t = 0; t < titles; ++t) {
       const std::int64_t field = table + kTtSrptFirstEntry + kTtSrptEntrySize * t + kTtTitleSetSector;

@@ -1,5 +1,5 @@
 # The file layer's system calls: the Windows (Win32) or the POSIX implementation,
-# as KESTRUNE_PLATFORM_SOURCES. Included by src/core and by the fuzz build.
+# as KESTRUNE_PLATFORM_SOURCES. Included by src/core/CMakeLists.txt.
 if(WIN32)
   set(KESTRUNE_PLATFORM_SOURCES ${CMAKE_CURRENT_LIST_DIR}/win32/file_layer_win32.cpp
                                 ${CMAKE_CURRENT_LIST_DIR}/win32/folder_listing_win32.cpp

@@ -71,10 +71,6 @@ void ReadTableLayout(TTitleSet& ts, const TableField (&tables)[N]) {
   }
 }
 
-std::int64_t RoundUpToSector(std::int64_t bytes) {
-  return (bytes + kSectorSize - 1) / kSectorSize * kSectorSize;
-}
-
 // Refuses MAT end addresses, table start sectors and end addresses that point
 // outside the image, tables that overlap or lie out of their fixed order, and
 // tables that run past the IFO's last sector.

@@ -8,9 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "sector.h"
+
 namespace kestrune {
 
-constexpr std::int64_t kSectorSize = 2048;
 constexpr std::int64_t kMaxIfoSectors = 256;  // 512 KiB: larger IFOs are refused
 
 // An information file whose fields point where they cannot: outside the

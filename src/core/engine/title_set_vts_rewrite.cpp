@@ -28,8 +28,6 @@ constexpr std::uint32_t kVobuAdmapOneEntryEnd = 7;
 
 constexpr std::uint32_t kBlankLastSector = kBlankVobSectors - 1;
 
-std::int64_t At(std::int64_t sector) { return sector * kSectorSize; }
-std::int64_t SectorsOf(std::int64_t bytes) { return (bytes + kSectorSize - 1) / kSectorSize; }
 // End addresses and offsets are unsigned 32-bit fields.
 std::int64_t U32At(const TTitleSet& ts, std::int64_t pos) {
   return static_cast<std::uint32_t>(ts.ReadDWord(pos));
@@ -38,7 +36,7 @@ std::int64_t U32At(const TTitleSet& ts, std::int64_t pos) {
 // The first offset of the title PTT lists; the lists run from there to the
 // table's end. Throws when an offset points into the header or off the table.
 std::int64_t FirstPttList(const TTitleSet& ts) {
-  const std::int64_t table = At(ts.FVtsPttSrptSector);
+  const std::int64_t table = SectorStart(ts.FVtsPttSrptSector);
   const std::int64_t titles = ts.ReadWord(table);
   const std::int64_t listsStart = kPttFirstTitle + 4 * titles;
   if (listsStart > ts.FVtsPttSrptSize)
@@ -71,9 +69,9 @@ void CheckVtsRewrite(const TTitleSet& ts) {
   if (M > 0 && T > 0 && T < M) throw InvalidIfo("VTSTT_VOBS starts before VTSM_VOBS");
 
   if (ts.FBlankVideos && MergesPrograms(ts) && ts.FVtsPttSrptSector > 0) FirstPttList(ts);
-  if (ts.FBlankVideos && ts.FVtsPgciSector > 0) CheckChainListPacking(ts, At(ts.FVtsPgciSector), ts.FVtsPgciSize);
+  if (ts.FBlankVideos && ts.FVtsPgciSector > 0) CheckChainListPacking(ts, SectorStart(ts.FVtsPgciSector), ts.FVtsPgciSize);
   if (ts.FBlankMenus && ts.FVtsmPgciUtSector > 0) {
-    const std::int64_t table = At(ts.FVtsmPgciUtSector);
+    const std::int64_t table = SectorStart(ts.FVtsmPgciUtSector);
     for (const std::int64_t unit : ReadLanguageUnits(ts, table, ts.FVtsmPgciUtSize))
       CheckChainListPacking(ts, table + unit, ts.FVtsmPgciUtSize - unit);
   }
@@ -81,8 +79,8 @@ void CheckVtsRewrite(const TTitleSet& ts) {
 
 // A table that keeps its content moves down by whole sectors.
 void MoveTableDown(TTitleSet& ts, std::int64_t oldSector, std::int64_t newSector, std::int64_t endAddressAt) {
-  const std::int32_t end = ts.ReadDWord(At(oldSector) + endAddressAt);
-  if (end >= 0) ImageOf(ts).MoveDown(At(oldSector), At(newSector), static_cast<std::int64_t>(end) + 1);
+  const std::int32_t end = ts.ReadDWord(SectorStart(oldSector) + endAddressAt);
+  if (end >= 0) ImageOf(ts).MoveDown(SectorStart(oldSector), SectorStart(newSector), static_cast<std::int64_t>(end) + 1);
 }
 
 // A packed chain table frees the whole sectors it no longer fills.
@@ -102,8 +100,8 @@ void RewriteCellAddressTable(TTitleSet& ts, std::int64_t matPointer, std::int32_
   const std::int64_t newSector = C - ts.FSectorShift;
   ts.WriteDWord(matPointer, static_cast<std::uint32_t>(newSector));
   if (blanked) {
-    const std::int64_t oldEnd = U32At(ts, At(C) + 4);  // read before the new table lands on it
-    const std::int64_t b = At(newSector);
+    const std::int64_t oldEnd = U32At(ts, SectorStart(C) + 4);  // read before the new table lands on it
+    const std::int64_t b = SectorStart(newSector);
     ts.WriteDWord(b, kCAdtOneVobId);
     if (ts.FMergeCells) {
       // One cell is left in every chain: one entry, and the table's other sectors are freed.
@@ -128,7 +126,7 @@ void RewriteCellAddressTable(TTitleSet& ts, std::int64_t matPointer, std::int32_
     MoveTableDown(ts, C, newSector, 4);
   }
   sectorField = ts.ReadDWord(matPointer);
-  sizeField = static_cast<std::int32_t>(U32At(ts, At(sectorField) + 4) + 1);
+  sizeField = static_cast<std::int32_t>(U32At(ts, SectorStart(sectorField) + 4) + 1);
 }
 
 // VTSM_VOBU_ADMAP or VTS_VOBU_ADMAP: moved down, or rebuilt at its new place
@@ -140,14 +138,14 @@ void RewriteVobuAddressMap(TTitleSet& ts, std::int64_t matPointer, std::int32_t&
   const std::int64_t newSector = A - ts.FSectorShift;
   ts.WriteDWord(matPointer, static_cast<std::uint32_t>(newSector));
   if (blanked) {
-    ts.WriteDWord(At(newSector), kVobuAdmapOneEntryEnd);
-    ts.WriteDWord(At(newSector) + 4, 0);
+    ts.WriteDWord(SectorStart(newSector), kVobuAdmapOneEntryEnd);
+    ts.WriteDWord(SectorStart(newSector) + 4, 0);
     ts.FSectorShift += static_cast<std::int32_t>(SectorsOf(sizeField) - 1);
   } else {
     MoveTableDown(ts, A, newSector, 0);
   }
   sectorField = ts.ReadDWord(matPointer);
-  sizeField = static_cast<std::int32_t>(U32At(ts, At(sectorField)) + 1);
+  sizeField = static_cast<std::int32_t>(U32At(ts, SectorStart(sectorField)) + 1);
 }
 
 }  // namespace
@@ -172,7 +170,7 @@ void TTitleSet::RewriteVtsIfo() {
   // With merged programs (Merge Programs, or Merge Cells) every chapter of
   // every title is program 1 of its PGC.
   if (FBlankVideos && MergesPrograms(*this) && FVtsPttSrptSector > 0) {
-    const std::int64_t table = At(FVtsPttSrptSector);
+    const std::int64_t table = SectorStart(FVtsPttSrptSector);
     if (ReadWord(table) > 0) {
       for (std::int64_t off = FirstPttList(*this) + kPttProgram; off + 2 <= FVtsPttSrptSize; off += kPttEntrySize)
         WriteWord(table + off, 1);
@@ -181,7 +179,7 @@ void TTitleSet::RewriteVtsIfo() {
 
   // VTS_PGCI: packed in place; it is the first table that can shrink.
   if (FVtsPgciSector > 0 && FBlankVideos) {
-    const std::int64_t table = At(FVtsPgciSector);
+    const std::int64_t table = SectorStart(FVtsPgciSector);
     if (PackChainList(table, FVtsPal)) AccountChainTable(*this, FVtsPgciSize, U32At(*this, table + 4) + 1);
   }
 
@@ -191,7 +189,7 @@ void TTitleSet::RewriteVtsIfo() {
     const std::int32_t s0 = FSectorShift;
     WriteDWord(kVtsiVtsmPgciUt, static_cast<std::uint32_t>(U - s0));
     if (FBlankMenus) {
-      const std::int64_t table = At(U);
+      const std::int64_t table = SectorStart(U);
       const std::vector<std::int64_t> units = ReadLanguageUnits(*this, table, FVtsmPgciUtSize);
       for (const std::int64_t unit : units) PackChainList(table + unit, FVtsmPal);
       if (!units.empty()) {
@@ -205,7 +203,7 @@ void TTitleSet::RewriteVtsIfo() {
     }
     MoveTableDown(*this, U, U - s0, 4);
     FVtsmPgciUtSector = ReadDWord(kVtsiVtsmPgciUt);
-    FVtsmPgciUtSize = static_cast<std::int32_t>(U32At(*this, At(FVtsmPgciUtSector) + 4) + 1);
+    FVtsmPgciUtSize = static_cast<std::int32_t>(U32At(*this, SectorStart(FVtsmPgciUtSector) + 4) + 1);
   }
 
   // VTS_TMAPTI: the time maps point into title video that is gone.

@@ -1,7 +1,7 @@
 #include "dvd_files.h"
 
 #include "file_layer.h"
-#include "ifo_image.h"
+#include "sector.h"
 
 namespace kestrune {
 
