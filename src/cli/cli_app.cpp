@@ -57,7 +57,7 @@ int Info(const std::string& dir, bool json, std::ostream& out, std::ostream& err
   } else {
     PrintDiscInfo(model, FindTitleSetRows(dir, "", false), out);
   }
-  for (const disc::Problem& problem : model.problems) err << problem.text << '\n';
+  for (const ifo::Problem& problem : model.problems) err << problem.text << '\n';
   return model.vmg.read && model.problems.empty() ? kExitOk : kExitFailed;
 }
 

@@ -8,34 +8,34 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-Json VideoJson(const disc::VideoAttributes& v) {
-  return {{"tv_system", disc::TvSystemName(v.tvSystem)},
-          {"aspect", disc::AspectRatioName(v.aspect)},
+Json VideoJson(const ifo::VideoAttributes& v) {
+  return {{"tv_system", ifo::TvSystemName(v.tvSystem)},
+          {"aspect", ifo::AspectRatioName(v.aspect)},
           {"width", v.width},
           {"height", v.height}};
 }
 
-Json AudioJson(const std::vector<disc::AudioAttributes>& streams) {
+Json AudioJson(const std::vector<ifo::AudioAttributes>& streams) {
   Json list = Json::array();
-  for (const disc::AudioAttributes& a : streams)
-    list.push_back({{"format", disc::AudioFormatName(a.format)},
+  for (const ifo::AudioAttributes& a : streams)
+    list.push_back({{"format", ifo::AudioFormatName(a.format)},
                     {"channels", a.channels},
                     {"sample_rate", a.sampleRate},
                     {"language", a.language}});
   return list;
 }
 
-Json SubpicturesJson(const std::vector<disc::SubpictureAttributes>& streams) {
+Json SubpicturesJson(const std::vector<ifo::SubpictureAttributes>& streams) {
   Json list = Json::array();
-  for (const disc::SubpictureAttributes& s : streams) list.push_back({{"language", s.language}});
+  for (const ifo::SubpictureAttributes& s : streams) list.push_back({{"language", s.language}});
   return list;
 }
 
-Json MenuLanguagesJson(const disc::PgciUt& ut) {
+Json MenuLanguagesJson(const ifo::PgciUt& ut) {
   Json list = Json::array();
-  for (const disc::MenuLanguageUnit& unit : ut.units) {
+  for (const ifo::MenuLanguageUnit& unit : ut.units) {
     int pgcs = 0;
-    for (const disc::PgciSrp& srp : unit.pgci.srps) pgcs += srp.pgc.has_value();
+    for (const ifo::PgciSrp& srp : unit.pgci.srps) pgcs += srp.pgc.has_value();
     list.push_back({{"language", unit.language}, {"menus", MenuNames(unit.menus)}, {"pgcs", pgcs}});
   }
   return list;
@@ -44,7 +44,7 @@ Json MenuLanguagesJson(const disc::PgciUt& ut) {
 Json FirstPlayJson(const disc::VideoManager& vmg) {
   Json fp = {{"present", vmg.firstPlayPgc.has_value()}, {"pre_commands", 0}, {"post_commands", 0}, {"cell_commands", 0}};
   if (vmg.firstPlayPgc && vmg.firstPlayPgc->commands) {
-    const disc::CommandTable& c = *vmg.firstPlayPgc->commands;
+    const ifo::CommandTable& c = *vmg.firstPlayPgc->commands;
     fp["pre_commands"] = c.pre.size();
     fp["post_commands"] = c.post.size();
     fp["cell_commands"] = c.cell.size();
@@ -111,7 +111,7 @@ Json DiscInfoJson(const disc::Disc& disc) {
   for (const disc::Title& t : disc.titles) titles.push_back(TitleJson(t, disc));
   out["titles"] = titles;
   Json problems = Json::array();
-  for (const disc::Problem& p : disc.problems) problems.push_back(p.text);
+  for (const ifo::Problem& p : disc.problems) problems.push_back(p.text);
   out["problems"] = problems;
   return out;
 }

@@ -10,11 +10,11 @@ namespace kestrune {
 
 namespace {
 
-using disc::AudioAttributes;
+using ifo::AudioAttributes;
 using disc::Disc;
-using disc::StreamAttributes;
+using ifo::StreamAttributes;
 using disc::Title;
-using disc::VideoAttributes;
+using ifo::VideoAttributes;
 using disc::VideoTitleSet;
 
 constexpr std::int64_t kKilobyte = 1024;
@@ -30,14 +30,14 @@ std::string Plural(std::int64_t n, const char* one, const char* many) {
 }
 
 std::string VideoText(const VideoAttributes& v) {
-  std::string text = std::string(disc::TvSystemName(v.tvSystem)) + " " + disc::AspectRatioName(v.aspect);
+  std::string text = std::string(ifo::TvSystemName(v.tvSystem)) + " " + ifo::AspectRatioName(v.aspect);
   if (v.width != 0) text += " " + std::to_string(v.width) + "x" + std::to_string(v.height);
   return text;
 }
 
 std::string AudioText(const AudioAttributes& a) {
   std::string text = a.language.empty() ? "" : a.language + " ";
-  text += std::string(disc::AudioFormatName(a.format)) + " " + std::to_string(a.channels) + "ch";
+  text += std::string(ifo::AudioFormatName(a.format)) + " " + std::to_string(a.channels) + "ch";
   if (a.sampleRate != 0) text += " " + std::to_string(a.sampleRate / 1000) + "kHz";
   return text;
 }
@@ -50,16 +50,16 @@ std::string StreamsText(const StreamAttributes& s) {
          (subpictures.empty() ? "none" : Join(subpictures, ", "));
 }
 
-std::string MenusText(const disc::PgciUt& ut) {
+std::string MenusText(const ifo::PgciUt& ut) {
   std::vector<std::string> units;
-  for (const disc::MenuLanguageUnit& unit : ut.units) {
+  for (const ifo::MenuLanguageUnit& unit : ut.units) {
     const std::vector<std::string> menus = MenuNames(unit.menus);
     units.push_back(LanguageText(unit.language) + " (" + (menus.empty() ? "no menus" : Join(menus, ", ")) + ")");
   }
   return units.empty() ? "none" : Join(units, ", ");
 }
 
-std::string CommandsText(const disc::ProgramChain& pgc) {
+std::string CommandsText(const ifo::ProgramChain& pgc) {
   if (!pgc.commands) return "no commands";
   const auto& c = *pgc.commands;
   return Plural(static_cast<std::int64_t>(c.pre.size() + c.post.size() + c.cell.size()), "command", "commands") +
@@ -92,7 +92,7 @@ void PrintRowsOf(int titleSet, const ScanRows& rows, std::ostream& out) {
 
 std::string LanguageText(const std::string& language) { return language.empty() ? "--" : language; }
 
-std::vector<std::string> MenuNames(const disc::ExistingMenus& menus) {
+std::vector<std::string> MenuNames(const ifo::ExistingMenus& menus) {
   std::vector<std::string> names;
   const std::pair<bool, const char*> kinds[] = {{menus.title, "title"},     {menus.root, "root"},
                                                 {menus.subpicture, "sub-picture"}, {menus.audio, "audio"},

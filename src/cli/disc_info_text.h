@@ -16,6 +16,6 @@ void PrintDiscInfo(const disc::Disc& disc, const ScanRows& rows, std::ostream& o
 // Texts shared with the JSON form.
 std::string LanguageText(const std::string& language);  // "en", or "--" for none
 // The menus a language unit holds: "title", "root", "sub-picture", "audio", "angle", "chapter".
-std::vector<std::string> MenuNames(const disc::ExistingMenus& menus);
+std::vector<std::string> MenuNames(const ifo::ExistingMenus& menus);
 
 }  // namespace kestrune

@@ -67,11 +67,11 @@ TEST_P(OtherToolsLayout, IsReadWithoutProblems) {
     EXPECT_EQ(set.menuVobBytes, commandOnly ? -1 : facts.menuVobBytes[static_cast<std::size_t>(set.number)]);
     EXPECT_EQ(set.mat.vtsmVobsSector == 0, commandOnly);
     ASSERT_EQ(set.vtsmPgciUt.units.size(), 1u);
-    const disc::MenuLanguageUnit& unit = set.vtsmPgciUt.units[0];
+    const ifo::MenuLanguageUnit& unit = set.vtsmPgciUt.units[0];
     EXPECT_EQ(unit.language, "en");
     EXPECT_TRUE(unit.menus.root);
     ASSERT_EQ(unit.pgci.srps.size(), 2u);
-    for (const disc::PgciSrp& srp : unit.pgci.srps) {
+    for (const ifo::PgciSrp& srp : unit.pgci.srps) {
       ASSERT_TRUE(srp.pgc);
       EXPECT_EQ(srp.pgc->cells.size(), commandOnly ? 0u : 1u);
       ASSERT_TRUE(srp.pgc->commands);
@@ -98,17 +98,17 @@ TEST(DiscModel, TakesStreamsFromTheMatAndAvailabilityFromTheFirstChain) {
   syn::WriteDisc(folder.Dir(), {});
   const Disc d = ReadDisc(folder.Dir());
   const disc::VideoTitleSet& one = d.titleSets.at(0);
-  EXPECT_EQ(one.mat.titles.video.tvSystem, disc::TvSystem::kPal);
-  EXPECT_EQ(one.mat.titles.video.aspect, disc::AspectRatio::k4x3);
+  EXPECT_EQ(one.mat.titles.video.tvSystem, ifo::TvSystem::kPal);
+  EXPECT_EQ(one.mat.titles.video.aspect, ifo::AspectRatio::k4x3);
   ASSERT_EQ(one.mat.titles.audio.size(), 2u);
-  EXPECT_EQ(one.mat.titles.audio[0].format, disc::AudioFormat::kAc3);
+  EXPECT_EQ(one.mat.titles.audio[0].format, ifo::AudioFormat::kAc3);
   EXPECT_EQ(one.mat.titles.audio[0].language, "en");
-  EXPECT_EQ(one.mat.titles.audio[1].format, disc::AudioFormat::kMpeg1);
+  EXPECT_EQ(one.mat.titles.audio[1].format, ifo::AudioFormat::kMpeg1);
   EXPECT_EQ(one.mat.titles.audio[1].channels, 2);
   EXPECT_EQ(one.mat.titles.audio[1].sampleRate, 48000);
   ASSERT_EQ(one.mat.titles.subpictures.size(), 1u);
   EXPECT_EQ(one.mat.titles.subpictures[0].language, "fr");
-  EXPECT_EQ(d.titleSets.at(1).mat.titles.video.aspect, disc::AspectRatio::k16x9);
+  EXPECT_EQ(d.titleSets.at(1).mat.titles.video.aspect, ifo::AspectRatio::k16x9);
   // The synthetic chains mark every stream available; only the set's own count.
   EXPECT_EQ(d.titles.at(0).audioStreams, (std::vector<int>{0, 1}));
   EXPECT_EQ(d.titles.at(0).subpictureStreams, (std::vector<int>{0}));
@@ -116,46 +116,46 @@ TEST(DiscModel, TakesStreamsFromTheMatAndAvailabilityFromTheFirstChain) {
 }
 
 TEST(StreamAttributes, DecodeEveryCodeOfTheFields) {
-  const auto ntscHalf = disc::DecodeVideoAttributes(0x4C0C);  // MPEG-2, 525/60, 16:9; 352x240
-  EXPECT_EQ(ntscHalf.tvSystem, disc::TvSystem::kNtsc);
-  EXPECT_EQ(ntscHalf.aspect, disc::AspectRatio::k16x9);
+  const auto ntscHalf = ifo::DecodeVideoAttributes(0x4C0C);  // MPEG-2, 525/60, 16:9; 352x240
+  EXPECT_EQ(ntscHalf.tvSystem, ifo::TvSystem::kNtsc);
+  EXPECT_EQ(ntscHalf.aspect, ifo::AspectRatio::k16x9);
   EXPECT_EQ(ntscHalf.mpegVersion, 2);
   EXPECT_EQ(ntscHalf.width, 352);
   EXPECT_EQ(ntscHalf.height, 240);
-  const auto reserved = disc::DecodeVideoAttributes(0x2400);  // TV system 2 and aspect 1 are reserved codes
-  EXPECT_EQ(reserved.tvSystem, disc::TvSystem::kUnknown);
-  EXPECT_EQ(reserved.aspect, disc::AspectRatio::kUnknown);
+  const auto reserved = ifo::DecodeVideoAttributes(0x2400);  // TV system 2 and aspect 1 are reserved codes
+  EXPECT_EQ(reserved.tvSystem, ifo::TvSystem::kUnknown);
+  EXPECT_EQ(reserved.aspect, ifo::AspectRatio::kUnknown);
   EXPECT_EQ(reserved.width, 0);
 
-  const std::pair<std::uint8_t, disc::AudioFormat> formats[] = {
-      {0x00, disc::AudioFormat::kAc3},  {0x20, disc::AudioFormat::kUnknown}, {0x40, disc::AudioFormat::kMpeg1},
-      {0x60, disc::AudioFormat::kMpeg2}, {0x80, disc::AudioFormat::kLpcm},   {0xA0, disc::AudioFormat::kUnknown},
-      {0xC0, disc::AudioFormat::kDts},  {0xE0, disc::AudioFormat::kSdds}};
+  const std::pair<std::uint8_t, ifo::AudioFormat> formats[] = {
+      {0x00, ifo::AudioFormat::kAc3},  {0x20, ifo::AudioFormat::kUnknown}, {0x40, ifo::AudioFormat::kMpeg1},
+      {0x60, ifo::AudioFormat::kMpeg2}, {0x80, ifo::AudioFormat::kLpcm},   {0xA0, ifo::AudioFormat::kUnknown},
+      {0xC0, ifo::AudioFormat::kDts},  {0xE0, ifo::AudioFormat::kSdds}};
   for (const auto& [byte, format] : formats)
-    EXPECT_EQ(disc::DecodeAudioAttributes({byte, 0, 0, 0, 0, 0, 0, 0}).format, format) << int(byte);
-  const auto lpcm = disc::DecodeAudioAttributes({0x84, 0x15, 'j', 'a', 0, 0, 0, 0});  // 96 kHz, 6 channels
+    EXPECT_EQ(ifo::DecodeAudioAttributes({byte, 0, 0, 0, 0, 0, 0, 0}).format, format) << int(byte);
+  const auto lpcm = ifo::DecodeAudioAttributes({0x84, 0x15, 'j', 'a', 0, 0, 0, 0});  // 96 kHz, 6 channels
   EXPECT_EQ(lpcm.sampleRate, 96000);
   EXPECT_EQ(lpcm.channels, 6);
   EXPECT_EQ(lpcm.language, "ja");
   // A language code without language type 1, or type 1 without letters, names none.
-  EXPECT_EQ(disc::DecodeAudioAttributes({0x00, 0x01, 'e', 'n', 0, 0, 0, 0}).language, "");
-  EXPECT_EQ(disc::DecodeAudioAttributes({0x04, 0x01, 0, 0, 0, 0, 0, 0}).language, "");
-  EXPECT_EQ(disc::DecodeSubpictureAttributes({0x01, 0, 'd', 'e', 0, 0}).language, "de");
-  EXPECT_EQ(disc::DecodeSubpictureAttributes({0x02, 0, 'd', 'e', 0, 0}).language, "");
+  EXPECT_EQ(ifo::DecodeAudioAttributes({0x00, 0x01, 'e', 'n', 0, 0, 0, 0}).language, "");
+  EXPECT_EQ(ifo::DecodeAudioAttributes({0x04, 0x01, 0, 0, 0, 0, 0, 0}).language, "");
+  EXPECT_EQ(ifo::DecodeSubpictureAttributes({0x01, 0, 'd', 'e', 0, 0}).language, "de");
+  EXPECT_EQ(ifo::DecodeSubpictureAttributes({0x02, 0, 'd', 'e', 0, 0}).language, "");
 }
 
 TEST(DvdTime, DecodesBcdDigitsAndTheFrameRate) {
-  const disc::DvdTime pal = disc::DecodeDvdTime(0x01023059);  // 1:02:30, frame 19 at 25 fps
+  const ifo::DvdTime pal = ifo::DecodeDvdTime(0x01023059);  // 1:02:30, frame 19 at 25 fps
   EXPECT_EQ(pal.Clock(), "1:02:30");
   EXPECT_EQ(pal.framesPerSecond, 25);
   EXPECT_DOUBLE_EQ(pal.Seconds(), 3750 + 19.0 / 25);
-  const disc::DvdTime ntsc = disc::DecodeDvdTime(0x000000D5);  // frame 15 at 30 fps
+  const ifo::DvdTime ntsc = ifo::DecodeDvdTime(0x000000D5);  // frame 15 at 30 fps
   EXPECT_DOUBLE_EQ(ntsc.Seconds(), 0.5);
   // Rate bits 00 (a command-only chain's time): the frames do not count.
-  EXPECT_DOUBLE_EQ(disc::DecodeDvdTime(0x00000115).Seconds(), 1.0);
+  EXPECT_DOUBLE_EQ(ifo::DecodeDvdTime(0x00000115).Seconds(), 1.0);
   EXPECT_TRUE(pal.validBcd);
-  EXPECT_FALSE(disc::DecodeDvdTime(0x00AA0000).validBcd);
-  EXPECT_FALSE(disc::DecodeDvdTime(0x00600000).validBcd);  // minute 60
+  EXPECT_FALSE(ifo::DecodeDvdTime(0x00AA0000).validBcd);
+  EXPECT_FALSE(ifo::DecodeDvdTime(0x00600000).validBcd);  // minute 60
 }
 
 // ------------------------------------------------------- damaged tables
@@ -170,8 +170,8 @@ class DamagedDisc : public ::testing::Test {
   std::int64_t TableAt(const std::vector<std::uint8_t>& ifo, std::int64_t pointer) {
     return static_cast<std::int64_t>(syn::Get32(ifo, pointer)) * 2048;
   }
-  static const disc::Problem* Find(const Disc& d, const std::string& table) {
-    for (const disc::Problem& p : d.problems)
+  static const ifo::Problem* Find(const Disc& d, const std::string& table) {
+    for (const ifo::Problem& p : d.problems)
       if (p.table == table) return &p;
     return nullptr;
   }
@@ -182,7 +182,7 @@ TEST_F(DamagedDisc, TitleSearchTableRunningPastTheFile) {
   syn::Put32(vmg, TableAt(vmg, 0xC4) + 4, 0x00FFFFFF);
   Write("VIDEO_TS.IFO", vmg);
   const Disc d = ReadDisc(folder.Dir());
-  const disc::Problem* p = Find(d, "TT_SRPT");
+  const ifo::Problem* p = Find(d, "TT_SRPT");
   ASSERT_NE(p, nullptr) << Texts(d.problems);
   EXPECT_EQ(p->file, "VIDEO_TS.IFO");
   EXPECT_EQ(p->field, "end address");
@@ -200,7 +200,7 @@ TEST_F(DamagedDisc, ChainOffsetOutsideTheChainList) {
   syn::Put32(vts, pgci + 12, 0x7FFF0);  // PGC 1
   Write("VTS_02_0.IFO", vts);
   const Disc d = ReadDisc(folder.Dir());
-  const disc::Problem* p = Find(d, "VTS_PGCI");
+  const ifo::Problem* p = Find(d, "VTS_PGCI");
   ASSERT_NE(p, nullptr) << Texts(d.problems);
   EXPECT_EQ(p->file, "VTS_02_0.IFO");
   EXPECT_EQ(p->field, "PGC 1 offset");
@@ -302,7 +302,7 @@ TEST(DiscModel, SurvivesEveryByteOfTheTablesDamaged) {
         if (original[pos] == value) continue;
         std::vector<std::uint8_t> bytes = original;
         bytes[pos] = value;
-        disc::Problems problems;
+        ifo::Problems problems;
         const IfoImage image(bytes);
         ASSERT_NO_THROW({
           if (vmg)

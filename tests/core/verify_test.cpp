@@ -55,12 +55,12 @@ syn::Bytes NavPack(std::uint32_t lbn, std::uint32_t end, std::uint8_t cell) {
 // VMG_VTS_ATRT mirrors the VTSI_MATs.
 void MakeConsistent(const std::string& dir) {
   const disc::Disc d = disc::ReadDisc(dir);
-  const auto domain = [&](syn::Bytes& ifo, const std::vector<const disc::Pgci*>& lists, const disc::CAdt& cAdt,
-                          const disc::VobuAdmap& map, const std::string& vob, std::int64_t sectors, bool shared) {
-    std::vector<const disc::ProgramChain*> chains;
+  const auto domain = [&](syn::Bytes& ifo, const std::vector<const ifo::Pgci*>& lists, const ifo::CAdt& cAdt,
+                          const ifo::VobuAdmap& map, const std::string& vob, std::int64_t sectors, bool shared) {
+    std::vector<const ifo::ProgramChain*> chains;
     std::set<std::int64_t> seen;
-    for (const disc::Pgci* list : lists)
-      for (const disc::PgciSrp& srp : list->srps)
+    for (const ifo::Pgci* list : lists)
+      for (const ifo::PgciSrp& srp : list->srps)
         if (srp.pgc && seen.insert(srp.pgc->offset).second) chains.push_back(&*srp.pgc);
     std::int64_t cells = 0;
     for (const auto* pgc : chains) {
@@ -95,9 +95,9 @@ void MakeConsistent(const std::string& dir) {
       WriteAt(dir + vob, 2048 * start(p), NavPack(start(p), start(p + 1) - 1, static_cast<std::uint8_t>(p + 1)));
     }
   };
-  const auto lists = [](const disc::PgciUt& ut) {
-    std::vector<const disc::Pgci*> all;
-    for (const disc::MenuLanguageUnit& u : ut.units) all.push_back(&u.pgci);
+  const auto lists = [](const ifo::PgciUt& ut) {
+    std::vector<const ifo::Pgci*> all;
+    for (const ifo::MenuLanguageUnit& u : ut.units) all.push_back(&u.pgci);
     return all;
   };
   const auto save = [&](const std::string& stem, const syn::Bytes& ifo) {

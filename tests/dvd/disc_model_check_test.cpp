@@ -29,23 +29,23 @@ Readings Read(const std::string& fixture) {
   return {disc::ReadDisc(dir.string()), dvdcheck::OpenAllIfos(dir)};
 }
 
-bool IsPal(disc::TvSystem tv) { return tv == disc::TvSystem::kPal; }
-bool IsWide(disc::AspectRatio aspect) { return aspect == disc::AspectRatio::k16x9; }
+bool IsPal(ifo::TvSystem tv) { return tv == ifo::TvSystem::kPal; }
+bool IsWide(ifo::AspectRatio aspect) { return aspect == ifo::AspectRatio::k16x9; }
 
 // libdvdread's audio_format codes, as the model names them.
-disc::AudioFormat FormatOf(int code) {
+ifo::AudioFormat FormatOf(int code) {
   switch (code) {
-    case 0: return disc::AudioFormat::kAc3;
-    case 2: return disc::AudioFormat::kMpeg1;
-    case 3: return disc::AudioFormat::kMpeg2;
-    case 4: return disc::AudioFormat::kLpcm;
-    case 6: return disc::AudioFormat::kDts;
-    case 7: return disc::AudioFormat::kSdds;
-    default: return disc::AudioFormat::kUnknown;
+    case 0: return ifo::AudioFormat::kAc3;
+    case 2: return ifo::AudioFormat::kMpeg1;
+    case 3: return ifo::AudioFormat::kMpeg2;
+    case 4: return ifo::AudioFormat::kLpcm;
+    case 6: return ifo::AudioFormat::kDts;
+    case 7: return ifo::AudioFormat::kSdds;
+    default: return ifo::AudioFormat::kUnknown;
   }
 }
 
-void ExpectSameChain(const disc::ProgramChain& model, const PgcInfo& ref) {
+void ExpectSameChain(const ifo::ProgramChain& model, const PgcInfo& ref) {
   EXPECT_EQ(model.playbackTime.raw, ref.playbackTime);
   EXPECT_EQ(static_cast<int>(model.programMap.size()), ref.programs);
   ASSERT_EQ(static_cast<int>(model.cells.size()), ref.cells);
@@ -53,7 +53,7 @@ void ExpectSameChain(const disc::ProgramChain& model, const PgcInfo& ref) {
     EXPECT_EQ(model.programMap[p], ref.programMap[p]) << "program " << p + 1;
   for (std::size_t c = 0; c < model.cells.size(); ++c) {
     SCOPED_TRACE("cell " + std::to_string(c + 1));
-    const disc::Cell& cell = model.cells[c];
+    const ifo::Cell& cell = model.cells[c];
     EXPECT_EQ(cell.playback.firstVobuStartSector, ref.cellList[c].firstSector);
     EXPECT_EQ(cell.playback.lastVobuStartSector, ref.cellList[c].lastVobuStartSector);
     EXPECT_EQ(cell.playback.lastVobuEndSector, ref.cellList[c].lastSector);
@@ -70,7 +70,7 @@ void ExpectSameChain(const disc::ProgramChain& model, const PgcInfo& ref) {
   EXPECT_EQ(static_cast<int>(cellCommands), ref.cellCommands);
 }
 
-void ExpectSameChains(const disc::Pgci& model, const std::vector<PgcInfo>& ref) {
+void ExpectSameChains(const ifo::Pgci& model, const std::vector<PgcInfo>& ref) {
   ASSERT_EQ(model.srps.size(), ref.size());
   for (std::size_t i = 0; i < ref.size(); ++i) {
     SCOPED_TRACE("PGC " + std::to_string(i + 1));
@@ -80,7 +80,7 @@ void ExpectSameChains(const disc::Pgci& model, const std::vector<PgcInfo>& ref) 
   }
 }
 
-void ExpectSameMenus(const disc::PgciUt& model, const dvdcheck::MenuDomain& ref) {
+void ExpectSameMenus(const ifo::PgciUt& model, const dvdcheck::MenuDomain& ref) {
   ASSERT_EQ(model.units.size(), ref.languageUnits.size());
   for (std::size_t u = 0; u < model.units.size(); ++u) {
     SCOPED_TRACE("language unit " + std::to_string(u + 1));
@@ -161,14 +161,14 @@ TEST_P(EveryAuthoredDisc, TitlesMatchTheTitleSearchTableAndTheirChains) {
 
 TEST_P(EveryAuthoredDisc, StreamAttributesMatch) {
   const Readings r = Read(GetParam());
-  const disc::StreamAttributes& vmgMenu = r.model.vmg.mat.menu;
+  const ifo::StreamAttributes& vmgMenu = r.model.vmg.mat.menu;
   EXPECT_EQ(IsPal(vmgMenu.video.tvSystem), r.report.vmg.menu.pal);
   EXPECT_EQ(IsWide(vmgMenu.video.aspect), r.report.vmg.menu.wide);
   for (const disc::VideoTitleSet& set : r.model.titleSets) {
     SCOPED_TRACE(set.file);
     const dvdcheck::TitleSetInfo* ref = r.report.TitleSet(set.number);
     ASSERT_NE(ref, nullptr);
-    const disc::StreamAttributes& titles = set.mat.titles;
+    const ifo::StreamAttributes& titles = set.mat.titles;
     EXPECT_EQ(IsPal(titles.video.tvSystem), ref->pal);
     EXPECT_EQ(IsWide(titles.video.aspect), ref->wide);
     EXPECT_EQ(titles.video.width, ref->pictureSize == 0 ? 720 : ref->pictureSize == 1 ? 704 : 352);
@@ -184,7 +184,7 @@ TEST_P(EveryAuthoredDisc, StreamAttributesMatch) {
     ASSERT_EQ(titles.subpictures.size(), ref->subpictureLanguages.size());
     for (std::size_t i = 0; i < titles.subpictures.size(); ++i)
       EXPECT_EQ(titles.subpictures[i].language, ref->subpictureLanguages[i]) << "sub-picture stream " << i;
-    const disc::StreamAttributes& menu = set.mat.menu;
+    const ifo::StreamAttributes& menu = set.mat.menu;
     EXPECT_EQ(IsPal(menu.video.tvSystem), ref->menu.pal);
     EXPECT_EQ(IsWide(menu.video.aspect), ref->menu.wide);
     ASSERT_EQ(menu.audio.size(), ref->menu.audio.size());
@@ -271,10 +271,10 @@ TEST(DiscModelOnAuthoredDisc, PalLanguagesHasItsStreamsAndLanguageUnits) {
   EXPECT_TRUE(one.vtsmPgciUt.units[1].menus.root);
   EXPECT_TRUE(IsWide(one.mat.titles.video.aspect));
   ASSERT_EQ(one.mat.titles.audio.size(), 2u);
-  EXPECT_EQ(one.mat.titles.audio[0].format, disc::AudioFormat::kAc3);
+  EXPECT_EQ(one.mat.titles.audio[0].format, ifo::AudioFormat::kAc3);
   EXPECT_EQ(one.mat.titles.audio[0].language, "en");
   EXPECT_EQ(one.mat.titles.audio[0].channels, 2);
-  EXPECT_EQ(one.mat.titles.audio[1].format, disc::AudioFormat::kMpeg1);
+  EXPECT_EQ(one.mat.titles.audio[1].format, ifo::AudioFormat::kMpeg1);
   EXPECT_EQ(one.mat.titles.audio[1].language, "de");
   ASSERT_EQ(one.mat.titles.subpictures.size(), 2u);
   EXPECT_EQ(one.mat.titles.subpictures[0].language, "de");
@@ -288,7 +288,7 @@ TEST(DiscModelOnAuthoredDisc, PalLanguagesHasItsStreamsAndLanguageUnits) {
   ASSERT_EQ(two.mat.titles.audio.size(), 1u);
   EXPECT_EQ(two.mat.titles.audio[0].channels, 6);
   EXPECT_EQ(two.mat.titles.audio[0].language, "");
-  EXPECT_EQ(two.mat.menu.audio.at(0).format, disc::AudioFormat::kMpeg1);
+  EXPECT_EQ(two.mat.menu.audio.at(0).format, ifo::AudioFormat::kMpeg1);
 }
 
 }  // namespace

@@ -102,20 +102,20 @@ class DamagedCopy {
 
   // Where things lie in the copy, from the disc model.
   const disc::VideoTitleSet& Vts(int n) const { return *model_.TitleSet(n); }
-  const disc::ProgramChain& TitlePgc(int n, int pgcn) const { return *Vts(n).vtsPgci.srps.at(pgcn - 1).pgc; }
-  const disc::ProgramChain& MenuPgc(int n, int pgcn) const {
+  const ifo::ProgramChain& TitlePgc(int n, int pgcn) const { return *Vts(n).vtsPgci.srps.at(pgcn - 1).pgc; }
+  const ifo::ProgramChain& MenuPgc(int n, int pgcn) const {
     return *Vts(n).vtsmPgciUt.units.at(0).pgci.srps.at(pgcn - 1).pgc;
   }
-  std::int64_t CellPlayback(const std::string& ifo, const disc::ProgramChain& pgc, int cell) const {
+  std::int64_t CellPlayback(const std::string& ifo, const ifo::ProgramChain& pgc, int cell) const {
     return pgc.offset + Get(ifo, pgc.offset + 0xE8, 2) + 24 * (cell - 1);
   }
-  std::int64_t CellPosition(const std::string& ifo, const disc::ProgramChain& pgc, int cell) const {
+  std::int64_t CellPosition(const std::string& ifo, const ifo::ProgramChain& pgc, int cell) const {
     return pgc.offset + Get(ifo, pgc.offset + 0xEA, 2) + 4 * (cell - 1);
   }
-  std::int64_t Command(const disc::ProgramChain& pgc, int index) const {
+  std::int64_t Command(const ifo::ProgramChain& pgc, int index) const {
     return pgc.offset + pgc.commands->offset + 8 + 8 * index;
   }
-  std::int64_t TableAt(const disc::TableSpan& span) const { return static_cast<std::int64_t>(span.sector) * 2048; }
+  std::int64_t TableAt(const ifo::TableSpan& span) const { return static_cast<std::int64_t>(span.sector) * 2048; }
 
  private:
   test::TempFolder work_;
@@ -250,14 +250,14 @@ const Damage kChainDamages[] = {
      }},
     {"chapter starting at a program that does not exist", "pal_menu",
      [](DamagedCopy& c) {
-       const disc::VtsPttSrpt& ptt = c.Vts(1).vtsPttSrpt;
+       const ifo::VtsPttSrpt& ptt = c.Vts(1).vtsPttSrpt;
        const std::int64_t pgn = c.TableAt(ptt.table) + ptt.offsets[0] + 4 + 2;
        c.Add(kVts, pgn, 1, 2);
        return At(kVts, "VTS_PTT_SRPT", "VTS title 1 chapter 2 PGN", pgn);
      }},
     {"chapter in a PGC that does not exist", "pal_menu",
      [](DamagedCopy& c) {
-       const disc::VtsPttSrpt& ptt = c.Vts(1).vtsPttSrpt;
+       const ifo::VtsPttSrpt& ptt = c.Vts(1).vtsPttSrpt;
        const std::int64_t pgcn = c.TableAt(ptt.table) + ptt.offsets[0];
        c.Put(kVts, pgcn, 2, 2);
        return At(kVts, "VTS_PTT_SRPT", "VTS title 1 chapter 1 PGCN", pgcn);
@@ -350,7 +350,7 @@ const Damage kCommandDamages[] = {
      }},
     {"jump to a title set that does not exist", "pal_menu",
      [](DamagedCopy& c) {
-       const disc::ProgramChain& pgc = *c.Model().vmg.vmgmPgciUt.units.at(0).pgci.srps.at(0).pgc;
+       const ifo::ProgramChain& pgc = *c.Model().vmg.vmgmPgciUt.units.at(0).pgci.srps.at(0).pgc;
        const std::int64_t at = c.Command(pgc, 0);
        c.Add(kVmg, at + 4, 1, 1);
        return At(kVmg, "VMGM_PGCI_UT", "language unit 1 (en) PGC 1 post command 1", at);
@@ -392,7 +392,7 @@ TEST(MenuSomeLanguageUnitsLack, IsAWarningNamingTheUnit) {
   // which the video manager's menus jump to. The de unit's root menu made
   // a sub-picture menu: players set to German menus find no root menu.
   DamagedCopy copy("pal_languages");
-  const disc::PgciUt& ut = copy.Vts(1).vtsmPgciUt;
+  const ifo::PgciUt& ut = copy.Vts(1).vtsmPgciUt;
   ASSERT_EQ(ut.units.size(), 2u);
   ASSERT_EQ(ut.units[1].language, "de");
   copy.Put(kVts, copy.TableAt(ut.table) + ut.units[1].offset + 8, 0x84, 1);

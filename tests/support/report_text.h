@@ -9,9 +9,9 @@
 
 namespace kestrune::test {
 
-inline std::string Texts(const disc::Problems& problems) {
+inline std::string Texts(const ifo::Problems& problems) {
   std::string text;
-  for (const disc::Problem& p : problems) text += p.text + "\n";
+  for (const ifo::Problem& p : problems) text += p.text + "\n";
   return text;
 }
 

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "disc_problem.h"
+#include "ifo_problem.h"
 #include "dvd_time.h"
 #include "title_tables.h"
 #include "video_manager.h"

@@ -9,12 +9,14 @@
 
 #include "address_tables.h"
 #include "chain_tables.h"
-#include "disc_problem.h"
+#include "ifo_problem.h"
 #include "program_chain_info.h"
 #include "stream_attributes.h"
 #include "title_tables.h"
 
 namespace kestrune::disc {
+
+using namespace kestrune::ifo;  // the model is made of the IFO tables it reads
 
 struct VmgiMat {
   std::uint32_t vmgLastSector = 0;   // 0x0C: last sector of the video manager set

@@ -9,11 +9,13 @@
 
 #include "address_tables.h"
 #include "chain_tables.h"
-#include "disc_problem.h"
+#include "ifo_problem.h"
 #include "stream_attributes.h"
 #include "title_tables.h"
 
 namespace kestrune::disc {
+
+using namespace kestrune::ifo;  // the model is made of the IFO tables it reads
 
 struct VtsiMat {
   std::uint32_t vtsLastSector = 0;   // 0x0C: last sector of the title set

@@ -2,7 +2,7 @@
 
 #include "ifo_fields.h"
 
-namespace kestrune::disc {
+namespace kestrune::ifo {
 
 namespace {
 
@@ -37,4 +37,4 @@ VobuAdmap ReadVobuAdmap(const TableReader& table) {
   return map;
 }
 
-}  // namespace kestrune::disc
+}  // namespace kestrune::ifo

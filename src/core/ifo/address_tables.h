@@ -9,7 +9,7 @@
 #include "chain_tables.h"
 #include "table_reader.h"
 
-namespace kestrune::disc {
+namespace kestrune::ifo {
 
 // A C_ADT entry (12 bytes). Sectors count from the start of the VOB set.
 struct CellAddress {
@@ -35,4 +35,4 @@ struct VobuAdmap {
 CAdt ReadCAdt(const TableReader& table);
 VobuAdmap ReadVobuAdmap(const TableReader& table);
 
-}  // namespace kestrune::disc
+}  // namespace kestrune::ifo

@@ -2,7 +2,7 @@
 
 #include "stream_attributes.h"
 
-namespace kestrune::disc {
+namespace kestrune::ifo {
 
 namespace {
 
@@ -100,4 +100,4 @@ PgciUt ReadPgciUt(const TableReader& table, MenuDomain domain, Problems& problem
   return ut;
 }
 
-}  // namespace kestrune::disc
+}  // namespace kestrune::ifo

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "disc_problem.h"
+#include "ifo_problem.h"
 #include "program_chain_info.h"
 #include "table_reader.h"
 
-namespace kestrune::disc {
+namespace kestrune::ifo {
 
 // Where a table lies in its IFO, as its MAT pointer and end address say.
 struct TableSpan {
@@ -73,4 +73,4 @@ PgciUt ReadPgciUt(const TableReader& table, MenuDomain domain, Problems& problem
 
 ExistingMenus DecodeExistingMenus(std::uint8_t raw, MenuDomain domain);
 
-}  // namespace kestrune::disc
+}  // namespace kestrune::ifo

@@ -1,6 +1,6 @@
 #include "dvd_time.h"
 
-namespace kestrune::disc {
+namespace kestrune::ifo {
 
 namespace {
 
@@ -42,4 +42,4 @@ std::string DvdTime::Clock() const {
   return std::to_string(hours) + ":" + TwoDigits(minutes) + ":" + TwoDigits(seconds);
 }
 
-}  // namespace kestrune::disc
+}  // namespace kestrune::ifo

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-namespace kestrune::disc {
+namespace kestrune::ifo {
 
 struct DvdTime {
   std::uint32_t raw = 0;
@@ -23,4 +23,4 @@ struct DvdTime {
 
 DvdTime DecodeDvdTime(std::uint32_t raw);
 
-}  // namespace kestrune::disc
+}  // namespace kestrune::ifo

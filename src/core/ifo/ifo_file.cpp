@@ -8,7 +8,7 @@
 #include "dvd_files.h"
 #include "file_layer.h"
 
-namespace kestrune::disc {
+namespace kestrune::ifo {
 
 namespace {
 constexpr std::size_t kIdentifierLength = 12;
@@ -75,4 +75,4 @@ std::optional<TableReader> OpenTable(const IfoImage& image, const std::string& f
   return TableReader(image, file, name, start, length);
 }
 
-}  // namespace kestrune::disc
+}  // namespace kestrune::ifo

@@ -7,11 +7,11 @@
 #include <string>
 
 #include "chain_tables.h"
-#include "disc_problem.h"
+#include "ifo_problem.h"
 #include "ifo_image.h"
 #include "table_reader.h"
 
-namespace kestrune::disc {
+namespace kestrune::ifo {
 
 // The image of `dir` + `name` when it can be read, is at most 256 sectors
 // and starts with `identifier` ("DVDVIDEO-VMG", "DVDVIDEO-VTS"); otherwise
@@ -41,4 +41,4 @@ void ReadGuarded(Problems& problems, Read&& read) {
   }
 }
 
-}  // namespace kestrune::disc
+}  // namespace kestrune::ifo

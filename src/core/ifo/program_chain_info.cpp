@@ -5,7 +5,7 @@
 
 #include "ifo_fields.h"
 
-namespace kestrune::disc {
+namespace kestrune::ifo {
 
 namespace {
 
@@ -117,4 +117,4 @@ ProgramChain ReadProgramChain(const TableReader& pgc) {
   return chain;
 }
 
-}  // namespace kestrune::disc
+}  // namespace kestrune::ifo

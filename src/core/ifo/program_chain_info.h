@@ -11,7 +11,7 @@
 #include "dvd_time.h"
 #include "table_reader.h"
 
-namespace kestrune::disc {
+namespace kestrune::ifo {
 
 using NavCommand = std::array<std::uint8_t, 8>;
 
@@ -71,4 +71,4 @@ struct ProgramChain {
 // table claims more than it holds.
 ProgramChain ReadProgramChain(const TableReader& pgc);
 
-}  // namespace kestrune::disc
+}  // namespace kestrune::ifo

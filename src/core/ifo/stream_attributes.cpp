@@ -1,6 +1,6 @@
 #include "stream_attributes.h"
 
-namespace kestrune::disc {
+namespace kestrune::ifo {
 
 namespace {
 
@@ -132,4 +132,4 @@ const char* AudioFormatName(AudioFormat format) {
   return "unknown";
 }
 
-}  // namespace kestrune::disc
+}  // namespace kestrune::ifo

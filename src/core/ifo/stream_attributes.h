@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "disc_problem.h"
+#include "ifo_problem.h"
 #include "table_reader.h"
 
-namespace kestrune::disc {
+namespace kestrune::ifo {
 
 enum class TvSystem { kNtsc, kPal, kUnknown };        // 525/60, 625/50
 enum class AspectRatio { k4x3, k16x9, kUnknown };
@@ -70,4 +70,4 @@ const char* TvSystemName(TvSystem tv);          // "PAL", "NTSC", "unknown"
 const char* AspectRatioName(AspectRatio aspect);  // "4:3", "16:9", "unknown"
 const char* AudioFormatName(AudioFormat format);  // "AC-3", "MPEG-1", "MPEG-2", "LPCM", "DTS", "SDDS", "unknown"
 
-}  // namespace kestrune::disc
+}  // namespace kestrune::ifo

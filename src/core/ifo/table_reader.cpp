@@ -4,7 +4,7 @@
 
 #include "big_endian.h"
 
-namespace kestrune::disc {
+namespace kestrune::ifo {
 
 TableError::TableError(std::string file, std::string table, std::string field, const std::string& text)
     : InvalidIfo(text), file_(std::move(file)), table_(std::move(table)), field_(std::move(field)) {}
@@ -77,4 +77,4 @@ void TableReader::Fail(const std::string& field, const std::string& what) const 
   throw TableError(file_, table_, named, text);
 }
 
-}  // namespace kestrune::disc
+}  // namespace kestrune::ifo

@@ -8,10 +8,10 @@
 #include <cstdint>
 #include <string>
 
-#include "disc_problem.h"
+#include "ifo_problem.h"
 #include "ifo_image.h"
 
-namespace kestrune::disc {
+namespace kestrune::ifo {
 
 // A field of a table that lies outside it or holds a value the table's
 // layout cannot have.
@@ -69,4 +69,4 @@ class TableReader {
 // "0x1A2B": how offsets and end addresses appear in messages.
 std::string Hex(std::uint64_t value);
 
-}  // namespace kestrune::disc
+}  // namespace kestrune::ifo

@@ -4,7 +4,7 @@
 
 #include "ifo_fields.h"
 
-namespace kestrune::disc {
+namespace kestrune::ifo {
 
 namespace {
 
@@ -87,4 +87,4 @@ VtsPttSrpt ReadVtsPttSrpt(const TableReader& table, Problems& problems) {
   return ptt;
 }
 
-}  // namespace kestrune::disc
+}  // namespace kestrune::ifo

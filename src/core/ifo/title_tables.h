@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "chain_tables.h"
-#include "disc_problem.h"
+#include "ifo_problem.h"
 #include "table_reader.h"
 
-namespace kestrune::disc {
+namespace kestrune::ifo {
 
 // A TT_SRPT entry (12 bytes).
 struct TitleSearchPointer {
@@ -45,4 +45,4 @@ struct VtsPttSrpt {
 TtSrpt ReadTtSrpt(const TableReader& table, Problems& problems);
 VtsPttSrpt ReadVtsPttSrpt(const TableReader& table, Problems& problems);
 
-}  // namespace kestrune::disc
+}  // namespace kestrune::ifo

@@ -21,7 +21,7 @@ std::string Quoted(const std::string& language) { return language.empty() ? "" :
 
 }  // namespace
 
-bool Verifier::BadAdmap(const disc::VobuAdmap* map) const {
+bool Verifier::BadAdmap(const ifo::VobuAdmap* map) const {
   return std::find(badAdmaps_.begin(), badAdmaps_.end(), map) != badAdmaps_.end();
 }
 
@@ -30,7 +30,7 @@ std::vector<int> Verifier::TitlesPlaying(const SetData& set, std::int64_t pgcOff
   const auto& srps = set.vts.vtsPgci.srps;
   const auto& ptts = set.vts.vtsPttSrpt.titles;
   for (std::size_t t = 0; t < ptts.size(); ++t) {
-    for (const disc::Ptt& ptt : ptts[t]) {
+    for (const ifo::Ptt& ptt : ptts[t]) {
       if (ptt.pgcn < 1 || ptt.pgcn > srps.size()) continue;
       const auto& pgc = srps[ptt.pgcn - 1u].pgc;
       if (pgc && pgc->offset == pgcOffset) {
@@ -49,7 +49,7 @@ void Verifier::CheckTitles() {
   std::set<std::pair<int, int>> listed;  // (title set, VTS title) of every TT_SRPT entry
   const auto& titles = vmg_.vmg.ttSrpt.titles;
   for (std::size_t j = 0; j < titles.size(); ++j) {
-    const disc::TitleSearchPointer& t = titles[j];
+    const ifo::TitleSearchPointer& t = titles[j];
     const std::int64_t e = tt + kTtSrptFirstEntry + kTtSrptEntrySize * static_cast<std::int64_t>(j);
     const std::string title = "title " + Number(static_cast<std::int64_t>(j) + 1) + " ";
     const SetData* set = t.titleSet <= counted ? TitleSet(t.titleSet) : nullptr;
@@ -77,7 +77,7 @@ void Verifier::CheckTitles() {
 
   for (const SetData& set : titleSets_) {
     if (!set.modelRead || !set.vts.vtsPttSrpt.table.Present()) continue;
-    const disc::VtsPttSrpt& table = set.vts.vtsPttSrpt;
+    const ifo::VtsPttSrpt& table = set.vts.vtsPttSrpt;
     const std::int64_t start = static_cast<std::int64_t>(table.table.sector) * 2048;
     const auto& srps = set.vts.vtsPgci.srps;
     for (std::size_t t = 0; t < table.titles.size(); ++t) {
@@ -86,7 +86,7 @@ void Verifier::CheckTitles() {
         Add(Severity::kWarning, set.ifoName, "VTS_PTT_SRPT", title, start + 8 + 4 * static_cast<std::int64_t>(t),
             "is in no title of TT_SRPT", "", "players cannot reach it by title");
       for (std::size_t p = 0; p < table.titles[t].size(); ++p) {
-        const disc::Ptt& ptt = table.titles[t][p];
+        const ifo::Ptt& ptt = table.titles[t][p];
         const std::int64_t at = start + table.offsets[t] + 4 * static_cast<std::int64_t>(p);
         const std::string chapter = title + "chapter " + Number(static_cast<std::int64_t>(p) + 1) + " ";
         if (ptt.pgcn < 1 || ptt.pgcn > srps.size()) {
@@ -111,8 +111,8 @@ std::vector<Domain> Verifier::DomainsOf(const SetData& set) const {
   std::vector<Domain> domains;
   if (!set.modelRead) return domains;
   const auto attributes = [&](std::int64_t at) { return set.image->Contains(at, 1) ? set.image->Data()[at] : 0; };
-  const auto menus = [&](Domain::Kind kind, const disc::PgciUt& ut, const char* table, const VobSet& vobs,
-                         const disc::CAdt& cAdt, const disc::VobuAdmap& map) {
+  const auto menus = [&](Domain::Kind kind, const ifo::PgciUt& ut, const char* table, const VobSet& vobs,
+                         const ifo::CAdt& cAdt, const ifo::VobuAdmap& map) {
     Domain d;
     d.kind = kind;
     d.titleSet = set.number;
@@ -179,7 +179,7 @@ void Verifier::CheckDomain(const Domain& domain) {
   }
 }
 
-void Verifier::CheckChain(const Domain& domain, const std::string& name, const disc::ProgramChain& pgc) {
+void Verifier::CheckChain(const Domain& domain, const std::string& name, const ifo::ProgramChain& pgc) {
   const IfoImage& image = *domain.image;
   const std::string& file = domain.file;
   const std::string& table = domain.table;
@@ -235,8 +235,8 @@ void Verifier::CheckChain(const Domain& domain, const std::string& name, const d
     const bool mapSound = !BadAdmap(domain.vobuAdmap);
     const auto isVobu = [&](std::uint32_t s) { return !mapSound || std::binary_search(map.begin(), map.end(), s); };
     for (std::int64_t c = 0; c < cells; ++c) {
-      const disc::Cell& cell = pgc.cells[static_cast<std::size_t>(c)];
-      const disc::CellPlayback& pb = cell.playback;
+      const ifo::Cell& cell = pgc.cells[static_cast<std::size_t>(c)];
+      const ifo::CellPlayback& pb = cell.playback;
       const std::string cn = name + " cell " + Number(c + 1) + " ";
       const std::int64_t e = cpbi + kCPbiSize * c;
       if (pb.cellCommand > cellCommands)
@@ -257,7 +257,7 @@ void Verifier::CheckChain(const Domain& domain, const std::string& name, const d
       }
       // C_ADT: the entries of this cell's VOB id and cell id cover it.
       std::int64_t from = -1, to = -1;
-      for (const disc::CellAddress& a : domain.cAdt->cells) {
+      for (const ifo::CellAddress& a : domain.cAdt->cells) {
         if (a.vobId != cell.position.vobId || a.cellId != cell.position.cellId) continue;
         from = from < 0 ? a.startSector : std::min<std::int64_t>(from, a.startSector);
         to = std::max<std::int64_t>(to, a.lastSector);
@@ -340,7 +340,7 @@ void Verifier::CheckAddressTables(const Domain& domain) {
   if (domain.cAdt != nullptr && domain.cAdt->table.Present()) {
     const std::int64_t at = static_cast<std::int64_t>(domain.cAdt->table.sector) * 2048 + kCAdtHeader;
     for (std::size_t i = 0; i < domain.cAdt->cells.size(); ++i) {
-      const disc::CellAddress& a = domain.cAdt->cells[i];
+      const ifo::CellAddress& a = domain.cAdt->cells[i];
       const std::string entry = "entry " + Number(static_cast<std::int64_t>(i) + 1) + " (VOB " + Number(a.vobId) +
                                 " cell " + Number(a.cellId) + ") ";
       const std::int64_t pos = at + kCAdtEntrySize * static_cast<std::int64_t>(i);

@@ -30,13 +30,13 @@ struct Missing {
   std::string text;
   bool everyUnit = false;  // no unit has it
 };
-Missing MissingMenu(const disc::PgciUt& ut, int type, const std::string& domain) {
+Missing MissingMenu(const ifo::PgciUt& ut, int type, const std::string& domain) {
   if (ut.units.empty()) return {domain + " has no menus", true};
   Missing missing;
   std::size_t lacking = 0;
   for (std::size_t u = 0; u < ut.units.size(); ++u) {
     bool found = false;
-    for (const disc::PgciSrp& srp : ut.units[u].pgci.srps) found = found || (srp.IsEntry() && srp.MenuType() == type);
+    for (const ifo::PgciSrp& srp : ut.units[u].pgci.srps) found = found || (srp.IsEntry() && srp.MenuType() == type);
     if (found) continue;
     ++lacking;
     if (missing.text.empty()) {
@@ -51,7 +51,7 @@ Missing MissingMenu(const disc::PgciUt& ut, int type, const std::string& domain)
 }
 
 // "" when every language unit of `ut` has PGC `pgcn`.
-std::string MissingPgc(const disc::PgciUt& ut, int pgcn, const std::string& domain) {
+std::string MissingPgc(const ifo::PgciUt& ut, int pgcn, const std::string& domain) {
   if (ut.units.empty()) return domain + " has no menus";
   for (std::size_t u = 0; u < ut.units.size(); ++u) {
     if (pgcn < 1 || static_cast<std::size_t>(pgcn) > ut.units[u].pgci.srps.size())
@@ -65,7 +65,7 @@ std::string MissingPgc(const disc::PgciUt& ut, int pgcn, const std::string& doma
 
 void Verifier::CheckCommand(const Domain& domain, const std::string& file, const std::string& table,
                             const std::string& where,
-                            std::int64_t offset, const NavCommandBytes& command, const disc::ProgramChain* pgc) {
+                            std::int64_t offset, const NavCommandBytes& command, const ifo::ProgramChain* pgc) {
   const NavLink link = DecodeNavLink(command);
   if (link.target == NavTarget::kNone) return;
   std::string bytes;

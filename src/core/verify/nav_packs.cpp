@@ -61,7 +61,7 @@ bool Verifier::CheckBlankedVobs(const Domain& domain) {
   const auto& map = domain.vobuAdmap->vobuStartSectors;
   const auto& cells = domain.cAdt->cells;
   const bool blanked = map == std::vector<std::uint32_t>{0} && !cells.empty() &&
-                       std::all_of(cells.begin(), cells.end(), [](const disc::CellAddress& a) {
+                       std::all_of(cells.begin(), cells.end(), [](const ifo::CellAddress& a) {
                          return a.vobId == 1 && a.cellId == 1 && a.startSector == 0 &&
                                 a.lastSector == kBlankVobSectors - 1;
                        });
@@ -164,7 +164,7 @@ void Verifier::CheckVobs(const std::vector<const Domain*>& domains) {
                    : "players read each VOBU up to its VOBU_EA and the next one from there");
     }
     // The VOB and cell the NAV pack names are those C_ADT places it in.
-    for (const disc::CellAddress& a : domain.cAdt->cells) {
+    for (const ifo::CellAddress& a : domain.cAdt->cells) {
       if (s < a.startSector || s > a.lastSector) continue;
       const std::uint16_t vob = GetBigEndian<std::uint16_t>(&(*nav)[kDsiVobIdn]);
       const std::uint8_t cell = (*nav)[kDsiCellIdn];
@@ -187,14 +187,14 @@ void Verifier::CheckButtons(const std::vector<const Domain*>& domains, std::int6
   // The chain whose cell holds this VOBU gives the PGC, programs and cells
   // a button's link names.
   const Domain* domain = domains.front();
-  const disc::ProgramChain* playing = nullptr;
+  const ifo::ProgramChain* playing = nullptr;
   const std::uint16_t vob = GetBigEndian<std::uint16_t>(&nav[kDsiVobIdn]);
   const std::uint8_t cellId = nav[kDsiCellIdn];
   for (const Domain* d : domains) {
     if (d->pgci == nullptr || playing != nullptr) continue;
-    for (const disc::PgciSrp& srp : d->pgci->srps) {
+    for (const ifo::PgciSrp& srp : d->pgci->srps) {
       if (!srp.pgc || playing != nullptr) continue;
-      for (const disc::Cell& cell : srp.pgc->cells) {
+      for (const ifo::Cell& cell : srp.pgc->cells) {
         if (cell.position.vobId == vob && cell.position.cellId == cellId &&
             sector >= cell.playback.firstVobuStartSector && sector <= cell.playback.lastVobuEndSector) {
           playing = &*srp.pgc;

@@ -26,7 +26,7 @@ constexpr std::int64_t kAtrMirrorBase = 0xF8;  // record byte k (k >= 8) mirrors
 struct TableAt {
   const char* name;
   std::int64_t pointer;  // MAT offset of its start sector
-  const disc::TableSpan* span;
+  const ifo::TableSpan* span;
   std::int64_t endAt;    // offset of its end address from its first byte
 };
 
@@ -127,8 +127,8 @@ void Verifier::CheckFiles(SetData& set) {
     std::int64_t at = static_cast<std::int64_t>(i);
     const auto [table, field] = FieldAt(set, at);
     Add(Severity::kError, set.bupName, table, field, at,
-        "byte " + disc::Hex(i) + " is " + disc::Hex(bup[i]),
-        disc::Hex(ifo[i]) + " as in " + set.ifoName, "the BUP must be an exact copy of its IFO");
+        "byte " + ifo::Hex(i) + " is " + ifo::Hex(bup[i]),
+        ifo::Hex(ifo[i]) + " as in " + set.ifoName, "the BUP must be an exact copy of its IFO");
     return;
   }
 }
@@ -161,8 +161,8 @@ void Verifier::CheckTables(const SetData& set) {
     if (t.span->length <= 0) continue;  // its header could not be read: noted
     if (start + t.span->length > ifoEnd && !Has(set.ifoName, t.name, "end address"))
       Add(Severity::kError, set.ifoName, t.name, "end address", start + t.endAt,
-          disc::Hex(static_cast<std::uint64_t>(t.span->length - 1)),
-          "at most " + disc::Hex(static_cast<std::uint64_t>(ifoEnd - start - 1)),
+          ifo::Hex(static_cast<std::uint64_t>(t.span->length - 1)),
+          "at most " + ifo::Hex(static_cast<std::uint64_t>(ifoEnd - start - 1)),
           "the table runs past the IFO's last sector (0x1C = " + Number(set.IfoLastSector()) + ")");
     placed.push_back({t.name, t.pointer, start, start + t.span->length, start + t.endAt});
   }
@@ -172,12 +172,12 @@ void Verifier::CheckTables(const SetData& set) {
     std::int64_t first = ifoEnd;
     for (const TableAt& t : TablesOf(set))
       if (t.span->Present()) first = std::min<std::int64_t>(first, static_cast<std::int64_t>(t.span->sector) * kSectorSize);
-    Add(Severity::kError, set.ifoName, set.MatName(), "end address", kMatEndAddress, disc::Hex(static_cast<std::uint64_t>(matEnd)),
-        "less than " + disc::Hex(static_cast<std::uint64_t>(first)) + ", where the first table starts",
+    Add(Severity::kError, set.ifoName, set.MatName(), "end address", kMatEndAddress, ifo::Hex(static_cast<std::uint64_t>(matEnd)),
+        "less than " + ifo::Hex(static_cast<std::uint64_t>(first)) + ", where the first table starts",
         "the MAT and its tables would overlap");
   }
   if (set.number == 0 && set.vmg.firstPlayPgc) {
-    const disc::ProgramChain& fp = *set.vmg.firstPlayPgc;
+    const ifo::ProgramChain& fp = *set.vmg.firstPlayPgc;
     placed.push_back({"first-play PGC", kVmgiFirstPlayPgc, fp.offset, fp.offset + fp.length, -1});
   }
   std::sort(placed.begin(), placed.end(), [](const Placed& a, const Placed& b) { return a.start < b.start; });
@@ -189,18 +189,18 @@ void Verifier::CheckTables(const SetData& set) {
     // is the first-play PGC, whose length comes from its own sub-tables.
     if (before.endAt >= 0)
       Add(Severity::kError, set.ifoName, before.name, "end address", before.endAt,
-          disc::Hex(static_cast<std::uint64_t>(before.end - before.start - 1)),
-          "less than " + disc::Hex(static_cast<std::uint64_t>(t.start - before.start)) + ", where " + t.name +
+          ifo::Hex(static_cast<std::uint64_t>(before.end - before.start - 1)),
+          "less than " + ifo::Hex(static_cast<std::uint64_t>(t.start - before.start)) + ", where " + t.name +
               " starts",
           "the two tables overlap");
     else
       Add(Severity::kError, set.ifoName, set.MatName(), t.name + " start sector", t.pointer,
           Number(t.start / kSectorSize), "a sector after the first-play PGC, which ends at byte " +
-              disc::Hex(static_cast<std::uint64_t>(before.end - 1)), "the table overlaps the first-play PGC");
+              ifo::Hex(static_cast<std::uint64_t>(before.end - 1)), "the table overlaps the first-play PGC");
   }
 
   // The tables every set needs for what it holds.
-  const auto require = [&](const disc::TableSpan& span, const char* name, std::int64_t pointer, const char* why) {
+  const auto require = [&](const ifo::TableSpan& span, const char* name, std::int64_t pointer, const char* why) {
     if (!span.Present())
       Add(Severity::kError, set.ifoName, set.MatName(), std::string(name) + " start sector", pointer, "0",
           "a table", why);
@@ -400,7 +400,7 @@ void Verifier::CheckVtsAtrt() {
     const std::int64_t at = dwordAt(pointer);
     if (at < pointer + 4 || at > length - kAtrAttributes) {
       Add(Severity::kError, vmg_.ifoName, "VMG_VTS_ATRT", rec + " offset", start + pointer,
-          disc::Hex(static_cast<std::uint64_t>(at)), "an offset inside the table, after the offsets");
+          ifo::Hex(static_cast<std::uint64_t>(at)), "an offset inside the table, after the offsets");
       continue;
     }
     const SetData* set = TitleSet(static_cast<int>(n));
@@ -412,9 +412,9 @@ void Verifier::CheckVtsAtrt() {
       if (!vts.Contains(matPos, 1)) break;
       if (byteAt(at + k) == vts.Data()[matPos]) continue;
       Add(Severity::kError, vmg_.ifoName, "VMG_VTS_ATRT",
-          rec + (k < kAtrAttributes ? " category" : " attributes") + " byte " + disc::Hex(static_cast<std::uint64_t>(k)),
-          start + at + k, disc::Hex(byteAt(at + k)),
-          disc::Hex(vts.Data()[matPos]) + " as at VTSI_MAT " + disc::Hex(static_cast<std::uint64_t>(matPos)) + " of " +
+          rec + (k < kAtrAttributes ? " category" : " attributes") + " byte " + ifo::Hex(static_cast<std::uint64_t>(k)),
+          start + at + k, ifo::Hex(byteAt(at + k)),
+          ifo::Hex(vts.Data()[matPos]) + " as at VTSI_MAT " + ifo::Hex(static_cast<std::uint64_t>(matPos)) + " of " +
               set->ifoName,
           "players take a title set's video, audio and sub-picture attributes from here");
       break;

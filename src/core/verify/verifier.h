@@ -41,10 +41,10 @@ struct Domain {
   std::string table;       // "VTS_PGCI", "VTSM_PGCI_UT", "VMGM_PGCI_UT", "VMGI_MAT"
   std::string unit;        // "language unit 2 " inside a PGCI_UT, else ""
   const IfoImage* image = nullptr;     // the IFO, for the offsets of fields
-  const disc::Pgci* pgci = nullptr;    // the chains LinkPGCN and next/previous/go-up PGCN reach
+  const ifo::Pgci* pgci = nullptr;    // the chains LinkPGCN and next/previous/go-up PGCN reach
   const VobSet* vobs = nullptr;
-  const disc::CAdt* cAdt = nullptr;
-  const disc::VobuAdmap* vobuAdmap = nullptr;
+  const ifo::CAdt* cAdt = nullptr;
+  const ifo::VobuAdmap* vobuAdmap = nullptr;
   std::uint8_t videoAttributes = 0;   // first byte of the domain's video attributes (MAT 0x100 or 0x200)
 };
 
@@ -90,9 +90,9 @@ class Verifier {
   void CheckVtsAtrt();                   // VMG_VTS_ATRT mirrors every VTSI_MAT
   void CheckTitles();                    // TT_SRPT and VTS_PTT_SRPT reach chains and programs
   void CheckDomain(const Domain& domain);        // chains, cells, C_ADT, VOBU_ADMAP, commands
-  void CheckChain(const Domain& domain, const std::string& pgcName, const disc::ProgramChain& pgc);
+  void CheckChain(const Domain& domain, const std::string& pgcName, const ifo::ProgramChain& pgc);
   void CheckCommand(const Domain& domain, const std::string& file, const std::string& table, const std::string& where,
-                    std::int64_t offset, const NavCommandBytes& command, const disc::ProgramChain* pgc);
+                    std::int64_t offset, const NavCommandBytes& command, const ifo::ProgramChain* pgc);
   void CheckAddressTables(const Domain& domain);
   // NAV packs and first packs of one VOB set, or a blanked set's five
   // sectors; `domains` are the chain lists that play it (one per menu language).
@@ -115,8 +115,8 @@ class Verifier {
 
   // VOBU_ADMAPs that do not start at 0 and ascend inside their VOB set: the
   // NAV packs and cell boundaries are not checked against them.
-  std::vector<const disc::VobuAdmap*> badAdmaps_;
-  bool BadAdmap(const disc::VobuAdmap* map) const;
+  std::vector<const ifo::VobuAdmap*> badAdmaps_;
+  bool BadAdmap(const ifo::VobuAdmap* map) const;
 
   Report report_;
   disc::FolderSizes sizes_;

@@ -18,7 +18,7 @@ constexpr int kMaxTitleSets = 99;
 constexpr int kTitleVobFiles = 9;  // VTS_nn_1.VOB .. VTS_nn_9.VOB
 
 // The model's sentence without the file, table and field it starts with.
-std::string ProblemWhat(const disc::Problem& p) {
+std::string ProblemWhat(const ifo::Problem& p) {
   std::string prefix = p.file;
   if (!p.table.empty()) prefix += ": " + p.table;
   if (!p.field.empty()) prefix += ": " + p.field;
@@ -45,7 +45,7 @@ const char* SeverityName(Severity severity) {
 }
 
 std::string HexOffset(std::int64_t offset) {
-  std::string digits = disc::Hex(static_cast<std::uint64_t>(offset)).substr(2);
+  std::string digits = ifo::Hex(static_cast<std::uint64_t>(offset)).substr(2);
   while (digits.size() < 4) digits.insert(digits.begin(), '0');
   return "0x" + digits;
 }
@@ -133,12 +133,12 @@ void Verifier::LoadSet(SetData& set) {
   ListVobs(set);
   for (const VobSet* vobs : {&set.menuVobs, &set.titleVobs}) report_.vobBytes += vobs->Bytes();
 
-  disc::Problems problems;
-  set.image = disc::ReadIfoFile(report_.folder, set.ifoName, set.number == 0 ? "DVDVIDEO-VMG" : "DVDVIDEO-VTS",
+  ifo::Problems problems;
+  set.image = ifo::ReadIfoFile(report_.folder, set.ifoName, set.number == 0 ? "DVDVIDEO-VMG" : "DVDVIDEO-VTS",
                                 problems);
   if (set.image) {
     report_.ifoBytesRead += set.image->Size();
-    disc::ReadGuarded(problems, [&] {
+    ifo::ReadGuarded(problems, [&] {
       if (set.number == 0) {
         set.vmg = disc::ReadVideoManager(*set.image, problems);
         set.modelRead = set.vmg.read;
@@ -151,7 +151,7 @@ void Verifier::LoadSet(SetData& set) {
   // What the disc model could not read is damage a player meets too. A
   // table running past the IFO's last sector is left to CheckTables, which
   // names it more exactly.
-  for (const disc::Problem& p : problems) {
+  for (const ifo::Problem& p : problems) {
     if (p.field == "end address" && p.text.find("past the IFO's last sector") != std::string::npos) continue;
     Add(Severity::kError, p.file, p.table, p.field, p.field == "identifier" ? 0 : -1, ProblemWhat(p), "");
   }

@@ -1,6 +1,6 @@
-#include "disc_problem.h"
+#include "ifo_problem.h"
 
-namespace kestrune::disc {
+namespace kestrune::ifo {
 
 void Note(Problems& problems, const std::string& file, const std::string& table, const std::string& field,
           const std::string& what) {
@@ -10,4 +10,4 @@ void Note(Problems& problems, const std::string& file, const std::string& table,
   problems.push_back({file, table, field, text + " " + what});
 }
 
-}  // namespace kestrune::disc
+}  // namespace kestrune::ifo

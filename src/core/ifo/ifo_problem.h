@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace kestrune::disc {
+namespace kestrune::ifo {
 
 struct Problem {
   std::string file;   // "VIDEO_TS.IFO", "VTS_03_0.IFO"
@@ -20,4 +20,4 @@ using Problems = std::vector<Problem>;
 void Note(Problems& problems, const std::string& file, const std::string& table, const std::string& field,
           const std::string& what);
 
-}  // namespace kestrune::disc
+}  // namespace kestrune::ifo
