@@ -6,10 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "ifo_builder.h"
 #include "locked_file.h"
 #include "temp_folder.h"
 #include "title_set.h"
+#include "video_manager.h"
+#include "video_title_set.h"
 
 namespace kestrune {
 namespace {
@@ -170,6 +174,33 @@ TEST(LoadIfo, RefusesFieldsThatPointOutsideTheImage) {
     d.apply(bytes);
     EXPECT_EQ(c.Load(bytes), kStatusIfoInvalid) << d.what;
     EXPECT_FALSE(c.ts.FStatusDetail.empty()) << d.what;
+  }
+}
+
+// The smallest MAT end address is one rule for the run and the disc model:
+// the MAT must hold the stream attributes that the write-out keeps (VMGI_MAT
+// up to 0x15B, VTSI_MAT up to 0x315). What discs carry (0x3FF; dvdauthor's
+// 0x7FF, and a VMGI_MAT covering the first-play PGC at 0x400) is taken.
+TEST(LoadIfo, TakesTheSmallestMatEndAddressTheDiscModelTakes) {
+  for (const bool vmg : {false, true}) {
+    const std::uint32_t least = vmg ? 0x15B : 0x315;
+    for (const std::uint32_t end : {least - 1, least, 0x3FFu, 0x4EBu, 0x7FFu}) {
+      auto bytes = vmg ? WithTitlesAndAttributes(BuildIfo(StandardVmg())) : BuildIfo(StandardVts());
+      Put32(bytes, 0x80, end);
+      const bool taken = end >= least;
+      LoadCase c;
+      EXPECT_EQ(c.Load(bytes, vmg ? 0 : 1), taken ? kStatusOk : kStatusIfoInvalid) << vmg << " " << end;
+      ifo::Problems problems;
+      const IfoImage image(bytes);
+      if (vmg)
+        disc::ReadVideoManager(image, problems);
+      else
+        disc::ReadVideoTitleSet(1, image, problems);
+      const bool noted = std::any_of(problems.begin(), problems.end(), [](const ifo::Problem& p) {
+        return p.table.find("_MAT") != std::string::npos && p.field == "end address";
+      });
+      EXPECT_EQ(noted, !taken) << vmg << " " << end;
+    }
   }
 }
 

@@ -98,7 +98,7 @@ Disc ReadDisc(const std::string& folder) {
   const FolderSizes sizes(disc.folder);
   disc.folderBytes = sizes.Total();
 
-  if (auto image = ReadIfoFile(disc.folder, "VIDEO_TS.IFO", "DVDVIDEO-VMG", disc.problems)) {
+  if (auto image = ReadIfoFile(disc.folder, "VIDEO_TS.IFO", IfoKind::kVmg, disc.problems)) {
     ReadGuarded(disc.problems, [&] { disc.vmg = ReadVideoManager(*image, disc.problems); });
   }
   disc.vmg.ifoBytes = sizes.Size("VIDEO_TS.IFO");
@@ -116,7 +116,7 @@ Disc ReadDisc(const std::string& folder) {
     VideoTitleSet set;
     set.number = n;
     set.file = name;
-    if (auto image = ReadIfoFile(disc.folder, name, "DVDVIDEO-VTS", disc.problems)) {
+    if (auto image = ReadIfoFile(disc.folder, name, IfoKind::kVts, disc.problems)) {
       ReadGuarded(disc.problems, [&] { set = ReadVideoTitleSet(n, *image, disc.problems); });
     }
     MeasureFiles(set, sizes);

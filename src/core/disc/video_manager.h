@@ -48,6 +48,10 @@ struct VideoManager {
   std::int64_t menuVobBytes = -1;  // VIDEO_TS.VOB
 };
 
+// Where the model keeps table `t`'s place.
+TableSpan& SpanOf(VideoManager& vmg, VmgTable t);
+const TableSpan& SpanOf(const VideoManager& vmg, VmgTable t);
+
 // Reads `image` (VIDEO_TS.IFO); every damaged table is noted in `problems`
 // and the others are still read.
 VideoManager ReadVideoManager(const IfoImage& image, Problems& problems);

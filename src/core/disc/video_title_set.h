@@ -53,6 +53,10 @@ struct VideoTitleSet {
   std::int64_t TitleVobBytes() const;  // the title VOB files that are there, summed
 };
 
+// Where the model keeps table `t`'s place.
+TableSpan& SpanOf(VideoTitleSet& vts, VtsTable t);
+const TableSpan& SpanOf(const VideoTitleSet& vts, VtsTable t);
+
 // Reads `image` (the IFO of title set `number`); every damaged table is noted
 // in `problems` and the others are still read.
 VideoTitleSet ReadVideoTitleSet(int number, const IfoImage& image, Problems& problems);

@@ -9,6 +9,7 @@
 #include <string>
 #include <utility>
 
+#include "blank_vob.h"
 #include "ifo_fields.h"
 #include "nav_command.h"
 #include "playback_time.h"
@@ -20,9 +21,11 @@ namespace {
 // C_PBI cell categories.
 constexpr std::uint8_t kCellSeamless = 0x08;
 constexpr std::uint8_t kCellStcDiscontinuity = 0x02;
-// The blank VOB's one VOBU ends at its fifth sector.
-constexpr std::uint32_t kBlankLastSector = 4;
-constexpr std::uint32_t kBlankCellPosition = 0x00010001;  // VOB id 1, cell id 1
+// The blank cell: VOB id 1, cell id 1, whose one VOBU ends at the blank
+// VOB's fifth sector.
+constexpr std::uint16_t kBlankVobId = 1;
+constexpr std::uint8_t kBlankCellId = 1;
+constexpr std::uint32_t kBlankLastSector = kBlankVobSectors - 1;
 
 std::string PgcAt(std::int64_t pgc) { return "The PGC at byte " + std::to_string(pgc); }
 
@@ -98,6 +101,13 @@ void BlankCellPlayback(TTitleSet& ts, std::int64_t entry, bool pal) {
   ts.WriteDWord(entry + kCPbiLastVobuEnd, kBlankLastSector);
 }
 
+// One C_POSI entry made the blank cell.
+void BlankCellPosition(TTitleSet& ts, std::int64_t entry) {
+  ts.WriteWord(entry + kCPosiVobId, kBlankVobId);
+  ts.WriteByte(entry + kCPosiVobId + 2, 0);  // reserved
+  ts.WriteByte(entry + kCPosiCellId, kBlankCellId);
+}
+
 // The chain's playback time is the sum of its cells, one frame each, counted
 // before merging: it stays a valid BCD time with its frame rate for any count.
 void BlankChainHeader(TTitleSet& ts, std::int64_t pgc, std::uint8_t cells, bool pal) {
@@ -113,8 +123,8 @@ void BlankChainHeader(TTitleSet& ts, std::int64_t pgc, std::uint8_t cells, bool 
 void MendLinksOfMergedChain(TTitleSet& ts, const PgcLayout& layout, int programs, int cells) {
   if (layout.commands == 0) return;
   const std::int64_t table = layout.pgc + layout.commands;
-  const std::int64_t count = static_cast<std::int64_t>(ts.ReadWord(table)) + ts.ReadWord(table + 2) +
-                             ts.ReadWord(table + 4);
+  const std::int64_t count = static_cast<std::int64_t>(ts.ReadWord(table + kCommandTablePreCount)) +
+                             ts.ReadWord(table + kCommandTablePostCount) + ts.ReadWord(table + kCommandTableCellCount);
   for (std::int64_t k = 0; k < count; ++k) {
     const std::int64_t at = layout.commands + kCommandTableHeader + kNavCommandSize * k;
     if (at + kNavCommandSize > layout.commandsEnd) break;
@@ -160,8 +170,7 @@ void ApplyBlankPgc(TTitleSet& ts, const BlankedPgc& plan, bool pal) {
 
   if (layout.cellPosition != 0) {
     const std::int64_t start = plan.cellPositionAt;
-    for (std::int64_t k = 0; k < plan.entries; ++k)
-      ts.WriteDWord(pgc + start + kCPosiSize * k, kBlankCellPosition);
+    for (std::int64_t k = 0; k < plan.entries; ++k) BlankCellPosition(ts, pgc + start + kCPosiSize * k);
     if (start < layout.cellPosition) ts.WriteWord(pgc + kPgcCellPosition, static_cast<std::uint32_t>(start));
   }
 }
@@ -178,125 +187,60 @@ const IfoImage& ImageOf(const TTitleSet& ts) {
   return *ts.FBuffer;
 }
 
-PgcLayout ReadPgcLayout(const TTitleSet& ts, std::int64_t pgc, std::int64_t room) {
-  const std::string where = PgcAt(pgc);
-  if (room < kPgcFixedSize) throw InvalidIfo(where + " overlaps the next chain or runs past its list");
-  ImageOf(ts).Require(pgc, room, "A PGC");
+ifo::TableReader TableOf(const TTitleSet& ts, const char* table, std::int64_t start, std::int64_t length) {
+  return ifo::TableReader(ImageOf(ts), "", table, start, length);
+}
 
-  PgcLayout layout;
-  layout.pgc = pgc;
-  layout.room = room;
-  layout.programs = ts.ReadByte(pgc + kPgcPrograms);
-  layout.cells = ts.ReadByte(pgc + kPgcCells);
-  layout.commands = ts.ReadWord(pgc + kPgcCommandTable);
-  layout.programMap = ts.ReadWord(pgc + kPgcProgramMap);
-  layout.cellPlayback = ts.ReadWord(pgc + kPgcCellPlayback);
-  layout.cellPosition = ts.ReadWord(pgc + kPgcCellPosition);
-
-  struct SubTable {
-    const char* name;
-    std::int64_t start;
-    std::int64_t* end;
-  };
-  const std::array<SubTable, 4> tables{{
-      {"command table", layout.commands, &layout.commandsEnd},
-      {"program map", layout.programMap, &layout.programMapEnd},
-      {"C_PBI table", layout.cellPlayback, &layout.cellPlaybackEnd},
-      {"C_POSI table", layout.cellPosition, &layout.cellPositionEnd},
-  }};
-  for (const SubTable& t : tables) {
-    if (t.start != 0 && t.start < kPgcFixedSize)
-      throw InvalidIfo(where + ": its " + t.name + " lies inside the chain's fixed part");
-  }
-  if (layout.commands != 0) {
-    if (room - layout.commands < kCommandTableHeader)
-      throw InvalidIfo(where + ": its command table runs past the chain");
-    const std::int64_t last = ts.ReadWord(pgc + layout.commands + kCommandTableEnd);
-    if (last + 1 < kCommandTableHeader) throw InvalidIfo(where + ": its command table has an impossible end address");
-    layout.commandsEnd = layout.commands + last + 1;
-  }
-  // The program map holds one byte per program and is padded to even length.
-  if (layout.programMap != 0) layout.programMapEnd = layout.programMap + layout.programs + (layout.programs & 1);
-  if (layout.cellPlayback != 0) layout.cellPlaybackEnd = layout.cellPlayback + kCPbiSize * layout.cells;
-  if (layout.cellPosition != 0) layout.cellPositionEnd = layout.cellPosition + kCPosiSize * layout.cells;
-
-  std::vector<std::pair<std::int64_t, std::int64_t>> present;
-  std::int64_t previousEnd = kPgcFixedSize;
-  for (const SubTable& t : tables) {
-    if (t.start == 0) continue;
-    if (*t.end > room) throw InvalidIfo(where + ": its " + t.name + " runs past the chain");
-    if (t.start < previousEnd) layout.inStoredOrder = false;
-    previousEnd = *t.end;
-    present.emplace_back(t.start, *t.end);
-  }
-  std::sort(present.begin(), present.end());
-  for (std::size_t i = 1; i < present.size(); ++i) {
-    if (present[i].first < present[i - 1].second) throw InvalidIfo(where + ": two of its sub-tables overlap");
-  }
+PgcLayout LocateChain(const ifo::TableReader& pgc) {
+  const PgcLayout layout = ifo::LocatePgc(pgc);
+  if (layout.overlapping) throw InvalidIfo(PgcAt(layout.pgc) + ": two of its sub-tables overlap");
   return layout;
 }
 
-ChainList ReadChainList(const TTitleSet& ts, std::int64_t header, std::int64_t room) {
-  const std::string where = "The chain list at byte " + std::to_string(header);
-  if (room < kListFirstPointer) throw InvalidIfo(where + " runs past its table");
-  ChainList list;
-  list.header = header;
-  const std::int64_t count = ts.ReadWord(header);
-  list.length = static_cast<std::int64_t>(static_cast<std::uint32_t>(ts.ReadDWord(header + kListEndAddress))) + 1;
-  const std::int64_t pointersEnd = kListFirstPointer + kSearchPointerSize * count;
-  if (list.length > room) throw InvalidIfo(where + " runs past its table");
-  if (list.length < pointersEnd)
-    throw InvalidIfo(where + " lists " + std::to_string(count) + " PGCs but is too short for their search pointers");
-  ImageOf(ts).Require(header, list.length, "A chain list");
-
-  list.pointerOffsets.reserve(static_cast<std::size_t>(count));
-  for (std::int64_t k = 0; k < count; ++k) {
-    const std::int64_t offset = static_cast<std::uint32_t>(
-        ts.ReadDWord(header + kListFirstPointer + kSearchPointerSize * k + kPointerOffset));
-    if (offset < pointersEnd || offset > list.length - kPgcFixedSize)
-      throw InvalidIfo(where + ": PGC " + std::to_string(k + 1) + " lies outside the list");
-    list.pointerOffsets.push_back(offset);
+ChainList ReadChainList(const ifo::TableReader& list) {
+  ChainList chains;
+  chains.header = list.Start();
+  chains.length = list.Length();
+  const std::int64_t count = ifo::SearchPointerCount(list, "search pointers");
+  chains.pointerOffsets.reserve(static_cast<std::size_t>(count));
+  for (std::int64_t k = 0; k < count; ++k)
+    chains.pointerOffsets.push_back(ifo::PgcOfPointer(list, k, count).Start() - list.Start());
+  chains.storedOffsets = chains.pointerOffsets;
+  std::sort(chains.storedOffsets.begin(), chains.storedOffsets.end());
+  chains.storedOffsets.erase(std::unique(chains.storedOffsets.begin(), chains.storedOffsets.end()),
+                             chains.storedOffsets.end());
+  for (std::size_t i = 0; i < chains.storedOffsets.size(); ++i) {
+    if (chains.RoomOf(i) < kPgcFixedSize)
+      list.Fail("", "holds PGCs at offsets " + std::to_string(chains.storedOffsets[i]) + " and " +
+                        std::to_string(chains.storedOffsets[i + 1]) + " that overlap");
   }
-  list.storedOffsets = list.pointerOffsets;
-  std::sort(list.storedOffsets.begin(), list.storedOffsets.end());
-  list.storedOffsets.erase(std::unique(list.storedOffsets.begin(), list.storedOffsets.end()), list.storedOffsets.end());
-  for (std::size_t i = 0; i < list.storedOffsets.size(); ++i) {
-    if (list.RoomOf(i) < kPgcFixedSize)
-      throw InvalidIfo(where + ": the PGCs at offsets " + std::to_string(list.storedOffsets[i]) + " and " +
-                       std::to_string(list.storedOffsets[i + 1]) + " overlap");
-  }
-  return list;
+  return chains;
 }
 
-void CheckChainListPacking(const TTitleSet& ts, std::int64_t header, std::int64_t room) {
-  const ChainList list = ReadChainList(ts, header, room);
-  for (std::size_t i = 0; i < list.storedOffsets.size(); ++i)
-    PlanBlankPgc(ts, ReadPgcLayout(ts, header + list.storedOffsets[i], list.RoomOf(i)));
+PgcLayout LocateStoredChain(const ifo::TableReader& list, const ChainList& chains, std::size_t i) {
+  const std::int64_t offset = chains.storedOffsets[i];
+  return LocateChain(list.Part(offset, chains.RoomOf(i), "the PGC at offset " + std::to_string(offset), "PGC offset"));
 }
 
-std::vector<std::int64_t> ReadLanguageUnits(const TTitleSet& ts, std::int64_t table, std::int64_t length) {
-  const std::int64_t count = ts.ReadWord(table);
-  const std::int64_t pointersEnd = kListFirstPointer + kSearchPointerSize * count;
-  if (pointersEnd > length)
-    throw InvalidIfo("The PGCI_UT lists " + std::to_string(count) + " language units but is too short for them");
-  std::vector<std::int64_t> units;
-  for (std::int64_t i = 0; i < count; ++i) {
-    const std::int64_t offset = static_cast<std::uint32_t>(
-        ts.ReadDWord(table + kListFirstPointer + kSearchPointerSize * i + kPointerOffset));
-    if (offset < pointersEnd || length - offset < kListFirstPointer)
-      throw InvalidIfo("The PGCI_LU of language unit " + std::to_string(i + 1) + " lies outside the PGCI_UT");
-    units.push_back(offset);
-  }
+void CheckChainListPacking(const TTitleSet& ts, const ifo::TableReader& list) {
+  const ChainList chains = ReadChainList(list);
+  for (std::size_t i = 0; i < chains.storedOffsets.size(); ++i) PlanBlankPgc(ts, LocateStoredChain(list, chains, i));
+}
+
+std::vector<ifo::TableReader> ReadLanguageUnits(const ifo::TableReader& table) {
+  const std::int64_t count = ifo::SearchPointerCount(table, "language units");
+  std::vector<ifo::TableReader> units;
+  for (std::int64_t k = 0; k < count; ++k) units.push_back(ifo::LanguageUnitList(table, k, count));
   // Several language units may share one PGCI_LU; it is rewritten once.
-  std::sort(units.begin(), units.end());
-  units.erase(std::unique(units.begin(), units.end()), units.end());
-  for (std::size_t i = 0; i < units.size(); ++i) {
-    const std::int64_t end = static_cast<std::uint32_t>(ts.ReadDWord(table + units[i] + kListEndAddress));
-    const std::int64_t limit = i + 1 < units.size() ? units[i + 1] : length;
-    if (end + 1 < kListFirstPointer) throw InvalidIfo("The PGCI_LU at offset " + std::to_string(units[i]) + " of the PGCI_UT has an impossible end address");
-    if (end + 1 > limit - units[i])
-      throw InvalidIfo("The PGCI_LU at offset " + std::to_string(units[i]) + " of the PGCI_UT " +
-                       (i + 1 < units.size() ? "overlaps the next one" : "runs past the table"));
+  const auto byStart = [](const ifo::TableReader& a, const ifo::TableReader& b) { return a.Start() < b.Start(); };
+  std::sort(units.begin(), units.end(), byStart);
+  units.erase(std::unique(units.begin(), units.end(),
+                          [](const ifo::TableReader& a, const ifo::TableReader& b) { return a.Start() == b.Start(); }),
+              units.end());
+  for (std::size_t i = 0; i + 1 < units.size(); ++i) {
+    if (units[i].Start() + units[i].Length() > units[i + 1].Start())
+      table.Fail("", "holds a PGCI_LU at offset " + std::to_string(units[i].Start() - table.Start()) +
+                         " that overlaps the next one");
   }
   return units;
 }
@@ -314,15 +258,14 @@ void BlankMenuPgc(TTitleSet& ts, const PgcLayout& layout, bool pal) {
       BlankCellPlayback(ts, pgc + layout.cellPlayback + kCPbiSize * k, pal);
   }
   if (layout.cellPosition != 0) {
-    for (std::int64_t k = 0; k < layout.cells; ++k)
-      ts.WriteDWord(pgc + layout.cellPosition + kCPosiSize * k, kBlankCellPosition);
+    for (std::int64_t k = 0; k < layout.cells; ++k) BlankCellPosition(ts, pgc + layout.cellPosition + kCPosiSize * k);
   }
 }
 
 std::int32_t TTitleSet::BlankPgc(std::int64_t pgc, bool pal) {
   const IfoImage& image = ImageOf(*this);
   if (pgc < 0 || pgc > image.Size()) throw InvalidIfo(PgcAt(pgc) + " lies outside the IFO");
-  const BlankedPgc plan = PlanBlankPgc(*this, ReadPgcLayout(*this, pgc, image.Size() - pgc));
+  const BlankedPgc plan = PlanBlankPgc(*this, LocateChain(TableOf(*this, "PGC", pgc, image.Size() - pgc)));
   ApplyBlankPgc(*this, plan, pal);
   return static_cast<std::int32_t>(plan.length);
 }
@@ -330,39 +273,64 @@ std::int32_t TTitleSet::BlankPgc(std::int64_t pgc, bool pal) {
 bool TTitleSet::PackChainList(std::int64_t header, bool pal) {
   const IfoImage& image = ImageOf(*this);
   if (header < 0 || header > image.Size()) throw InvalidIfo("A chain list lies outside the IFO");
-  const ChainList list = ReadChainList(*this, header, image.Size() - header);
-  if (list.storedOffsets.empty()) return false;
+  const ifo::TableReader rest = TableOf(*this, "chain list", header, image.Size() - header);
+  return PackChainList(ifo::ChainListAt(rest, 0, "chain list", "offset", "end address"), pal);
+}
+
+bool TTitleSet::PackChainList(const ifo::TableReader& list, bool pal) {
+  const ChainList chains = ReadChainList(list);
+  if (chains.storedOffsets.empty()) return false;
 
   // Every chain is checked before the first byte changes.
   std::vector<BlankedPgc> plans;
-  plans.reserve(list.storedOffsets.size());
-  for (std::size_t i = 0; i < list.storedOffsets.size(); ++i)
-    plans.push_back(PlanBlankPgc(*this, ReadPgcLayout(*this, header + list.storedOffsets[i], list.RoomOf(i))));
+  plans.reserve(chains.storedOffsets.size());
+  for (std::size_t i = 0; i < chains.storedOffsets.size(); ++i)
+    plans.push_back(PlanBlankPgc(*this, LocateStoredChain(list, chains, i)));
 
   // Chains are packed in the order they are stored, not in pointer order:
   // then each one is rewritten in place before any other lands on it, and
   // moves only down. The lowest one stays where it is. For a list stored in
   // pointer order this is exactly pointer order.
-  std::vector<std::int64_t> newOffsets(list.storedOffsets.size());
-  std::int64_t e = list.storedOffsets.front();
+  const std::int64_t header = chains.header;
+  std::vector<std::int64_t> newOffsets(chains.storedOffsets.size());
+  std::int64_t e = chains.storedOffsets.front();
   for (std::size_t i = 0; i < plans.size(); ++i) {
-    const std::int64_t old = list.storedOffsets[i];
+    const std::int64_t old = chains.storedOffsets[i];
     ApplyBlankPgc(*this, plans[i], pal);
     if (e != old) ImageOf(*this).MoveDown(header + old, header + e, plans[i].length);
     newOffsets[i] = e;
     e += plans[i].length;
   }
   // Pointers that shared a chain share its packed copy.
-  for (std::size_t k = 0; k < list.pointerOffsets.size(); ++k) {
+  for (std::size_t k = 0; k < chains.pointerOffsets.size(); ++k) {
     const auto i = static_cast<std::size_t>(
-        std::lower_bound(list.storedOffsets.begin(), list.storedOffsets.end(), list.pointerOffsets[k]) -
-        list.storedOffsets.begin());
-    const std::int64_t pointer = header + kListFirstPointer + kSearchPointerSize * static_cast<std::int64_t>(k);
-    if (newOffsets[i] != list.pointerOffsets[k])
-      WriteDWord(pointer + kPointerOffset, static_cast<std::uint32_t>(newOffsets[i]));
+        std::lower_bound(chains.storedOffsets.begin(), chains.storedOffsets.end(), chains.pointerOffsets[k]) -
+        chains.storedOffsets.begin());
+    const std::int64_t pointer = header + ifo::SearchPointerAt(static_cast<std::int64_t>(k));
+    if (newOffsets[i] != chains.pointerOffsets[k])
+      WriteDWord(pointer + kSearchPointerOffset, static_cast<std::uint32_t>(newOffsets[i]));
   }
   WriteDWord(header + kListEndAddress, static_cast<std::uint32_t>(e - 1));
   return true;
+}
+
+void WriteBlankCAdt(TTitleSet& ts, std::int64_t at, std::int64_t entries, std::uint32_t endAddress) {
+  ts.WriteWord(at + kCAdtVobCount, 1);
+  ts.WriteWord(at + kCAdtVobCount + 2, 0);  // reserved
+  ts.WriteDWord(at + kCAdtEndAddress, endAddress);
+  for (std::int64_t k = 0; k < entries; ++k) {
+    const std::int64_t entry = at + kCAdtHeader + kCAdtEntrySize * k;
+    ts.WriteWord(entry + kCAdtVobId, kBlankVobId);
+    ts.WriteByte(entry + kCAdtCellId, kBlankCellId);
+    ts.WriteByte(entry + kCAdtCellId + 1, 0);  // reserved
+    ts.WriteDWord(entry + kCAdtStartSector, 0);
+    ts.WriteDWord(entry + kCAdtLastSector, kBlankLastSector);
+  }
+}
+
+void WriteBlankVobuAdmap(TTitleSet& ts, std::int64_t at) {
+  ts.WriteDWord(at + kVobuAdmapEndAddress, static_cast<std::uint32_t>(kBlankVobuAdmapSize - 1));
+  ts.WriteDWord(at + kVobuAdmapHeader, 0);  // the one VOBU starts at sector 0
 }
 
 }  // namespace kestrune

@@ -1,28 +1,26 @@
-// Program chains (PGC) and chain lists inside an IFO image: reading and
-// checking their layout, and the pieces shared by the title set rewrite
-// (blank and pack every chain) and the video manager rewrite (blank the menu
-// chains where they stand).
+// Program chains (PGC) and chain lists inside an IFO image as the rewrite
+// changes them: the pieces shared by the title set rewrite (blank and pack
+// every chain) and the video manager rewrite (blank the menu chains where
+// they stand). The chains are found through the IFO layer's readers
+// (chain_tables.h, program_chain_info.h); what is checked here is what the
+// rewrite itself needs of them.
 //
-// Everything here reads the image through the bounds-checked accessors and
-// throws InvalidIfo for a layout that the rewrite cannot change soundly, before
-// the chain or list in question is changed.
+// Everything here throws InvalidIfo (or the IFO layer's TableError) for a
+// layout that the rewrite cannot change soundly, before the chain or list in
+// question is changed.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
-#include "ifo_fields.h"
+#include "chain_tables.h"
+#include "program_chain_info.h"
+#include "table_reader.h"
 #include "title_set.h"
 
 namespace kestrune {
 
-// Chain lists (VTS_PGCI, each PGCI_LU) and PGCI_UT tables share this header:
-// a 16-bit count at +0, the end address at +4 and 8-byte search pointers from
-// +8 whose +4 holds an offset from the header.
-constexpr std::int64_t kListEndAddress = 4;
-constexpr std::int64_t kListFirstPointer = 8;
-constexpr std::int64_t kSearchPointerSize = 8;
-constexpr std::int64_t kPointerOffset = 4;
+using ifo::PgcLayout;
 
 // Whether the programs of a blanked chain are merged into one: with Merge
 // Programs, and with Merge Cells too, since a program needs a cell of its own
@@ -34,26 +32,13 @@ inline bool MergesPrograms(const TTitleSet& ts) { return ts.FMergePrograms || ts
 IfoImage& ImageOf(TTitleSet& ts);
 const IfoImage& ImageOf(const TTitleSet& ts);
 
-// The sub-tables of one PGC as stored. Offsets are from the PGC's first byte,
-// 0 when the sub-table is absent; each "end" is one past its last byte.
-struct PgcLayout {
-  std::int64_t pgc = 0;   // image offset of the PGC
-  std::int64_t room = 0;  // bytes the chain may use: up to the next chain or its list's end
-  std::uint8_t programs = 0;
-  std::uint8_t cells = 0;
-  std::int64_t commands = 0, commandsEnd = 0;
-  std::int64_t programMap = 0, programMapEnd = 0;
-  std::int64_t cellPlayback = 0, cellPlaybackEnd = 0;
-  std::int64_t cellPosition = 0, cellPositionEnd = 0;
-  // Command table, program map, C_PBI and C_POSI follow one another in this
-  // order, the order every authoring tool writes and the packing relies on.
-  bool inStoredOrder = true;
-};
+// The `length` bytes from image offset `start` of the loaded IFO as the table
+// `table`, for the IFO layer's readers.
+ifo::TableReader TableOf(const TTitleSet& ts, const char* table, std::int64_t start, std::int64_t length);
 
-// Reads the PGC at image offset `pgc` that may use `room` bytes. Throws
-// InvalidIfo unless its fixed part and every sub-table lie inside the room,
-// after the fixed part, without overlapping one another.
-PgcLayout ReadPgcLayout(const TTitleSet& ts, std::int64_t pgc, std::int64_t room);
+// Locates the PGC at the first byte of `pgc` for a rewrite: as the IFO layer
+// does, and refusing a chain whose sub-tables overlap.
+PgcLayout LocateChain(const ifo::TableReader& pgc);
 
 // One chain list: its PGCs by search pointer and by place.
 struct ChainList {
@@ -68,27 +53,36 @@ struct ChainList {
   }
 };
 
-// Reads the chain list at image offset `header`, which must fit in `room`
-// bytes. Throws InvalidIfo when the pointers run past the list, a PGC lies
-// among the pointers or outside the list, or two PGCs overlap. Several
-// pointers may share a PGC, and PGCs may be stored in any order.
-ChainList ReadChainList(const TTitleSet& ts, std::int64_t header, std::int64_t room);
+// Reads the chain list `list`. Throws when a PGC lies among the pointers or
+// outside the list, or two PGCs overlap. Several pointers may share a PGC,
+// and PGCs may be stored in any order.
+ChainList ReadChainList(const ifo::TableReader& list);
+// The PGC at stored index `i` of `list`, located in the room it may use.
+PgcLayout LocateStoredChain(const ifo::TableReader& list, const ChainList& chains, std::size_t i);
 
-// Checks that every PGC of the chain list at `header` can be blanked and
-// packed, without changing a byte; throws InvalidIfo naming the first that
-// cannot.
-void CheckChainListPacking(const TTitleSet& ts, std::int64_t header, std::int64_t room);
+// Checks that every PGC of the chain list `list` can be blanked and packed,
+// without changing a byte; throws naming the first that cannot.
+void CheckChainListPacking(const TTitleSet& ts, const ifo::TableReader& list);
 
-// The distinct PGCI_LU offsets (from the table's first byte, ascending) of the
-// PGCI_UT at image offset `table`, `length` bytes long. Throws InvalidIfo when
-// a unit lies outside the table or two different units overlap; language
-// units that share one PGCI_LU give it once.
-std::vector<std::int64_t> ReadLanguageUnits(const TTitleSet& ts, std::int64_t table, std::int64_t length);
+// The distinct PGCI_LUs of the PGCI_UT `table`, in the order they are stored.
+// Throws when a unit lies outside the table or two different units overlap;
+// language units that share one PGCI_LU give it once.
+std::vector<ifo::TableReader> ReadLanguageUnits(const ifo::TableReader& table);
 
 // The video manager's menu chain rewrite: counts, program map and sub-table
 // offsets stay; the playback time, the stream controls and, when the chain
 // has cells, the C_PBI and C_POSI entries are rewritten where the PGC's own
 // offsets place them.
 void BlankMenuPgc(TTitleSet& ts, const PgcLayout& layout, bool pal);
+
+// The address tables of a blanked VOB set, written at image offset `at`:
+// a C_ADT with end address `endAddress` and `entries` entries, each the blank
+// cell (VOB id 1, cell id 1, sectors 0 to 4), and a VOBU_ADMAP of the blank
+// VOB's one VOBU at sector 0.
+void WriteBlankCAdt(TTitleSet& ts, std::int64_t at, std::int64_t entries, std::uint32_t endAddress);
+void WriteBlankVobuAdmap(TTitleSet& ts, std::int64_t at);
+// The sizes of those tables.
+constexpr std::int64_t BlankCAdtSize(std::int64_t entries) { return kCAdtHeader + kCAdtEntrySize * entries; }
+constexpr std::int64_t kBlankVobuAdmapSize = kVobuAdmapHeader + kVobuAdmapEntrySize;
 
 }  // namespace kestrune

@@ -8,19 +8,9 @@
 #include "dvd_files.h"
 #include "file_layer.h"
 #include "ifo_fields.h"
+#include "title_tables.h"
 
 namespace kestrune {
-
-namespace {
-
-// VTS_ATR: end address at +0; from +8 a copy of VTSI_MAT from 0x100, so
-// record byte k mirrors VTSI_MAT byte 0xF8 + k.
-constexpr std::int64_t kAtrMenuAudioFirst = 11;   // mirrors VTSI_MAT 0x103
-constexpr std::int64_t kAtrMenuSubpLast = 99;     // mirrors VTSI_MAT 0x15B
-constexpr std::int64_t kAtrTitleAudioFirst = 267; // mirrors VTSI_MAT 0x203
-constexpr std::int64_t kAtrTitleSubpLast = 541;   // mirrors VTSI_MAT 0x315
-
-}  // namespace
 
 TTitleSet::TTitleSet(const std::string& dir) {
   FDvdDir = WithTrailingDelimiter(dir);
@@ -206,27 +196,22 @@ void TTitleSet::UpdateVmg(std::uint8_t vtsNumber, bool menusBlanked, bool videos
   LoadIfo(0);
   try {
     // Titles of later title sets start FSectorShift sectors earlier now.
-    if (FStatus == kStatusOk && FTtSrptSector > 0) {
-      const std::int64_t t = static_cast<std::int64_t>(FTtSrptSector) * kSectorSize;
-      const std::uint16_t count = ReadWord(t);
-      for (std::int64_t j = 0; j < count; ++j) {
-        const std::int64_t e = t + kTtSrptFirstEntry + kTtSrptEntrySize * j;
-        // Unsigned, as the sector field is: a damaged value cannot overflow.
-        if (ReadByte(e + kTtTitleSet) > vtsNumber)
-          WriteDWord(e + kTtTitleSetSector,
-                     static_cast<std::uint32_t>(ReadDWord(e + kTtTitleSetSector)) - static_cast<std::uint32_t>(FSectorShift));
-      }
-    }
+    if (FStatus == kStatusOk) LowerTitleSetSectors(vtsNumber, static_cast<std::uint32_t>(FSectorShift));
     // The title set's attribute copy in VMG_VTS_ATRT follows its VTSI_MAT.
     if (FStatus == kStatusOk && FRemoveAudioSubMapping && FVmgVtsAtrtSector > 0) {
-      const std::int64_t a = static_cast<std::int64_t>(FVmgVtsAtrtSector) * kSectorSize;
-      const std::int64_t r = a + ReadDWord(a + 8 + 4 * (static_cast<std::int64_t>(vtsNumber) - 1));
-      if (menusBlanked) Image().Fill(r + kAtrMenuAudioFirst, kAtrMenuSubpLast - kAtrMenuAudioFirst + 1, 0);
+      const ifo::TableReader atrt = VtsAtrtTable();
+      const std::int64_t r = atrt.Start() + ifo::VtsAtrOffset(atrt, vtsNumber);
+      const auto clear = [&](std::int64_t firstMatByte, std::int64_t lastMatByte) {
+        Image().Fill(r + VtsAtrByteOf(firstMatByte), lastMatByte - firstMatByte + 1, 0);
+      };
+      if (menusBlanked) clear(kMatMenuStreamsFirst, kMatMenuStreamsLast);
       if (videosBlanked) {
         // Only up to the mirror of VTSI_MAT 0x315: the title set keeps its bytes
         // from 0x316 on (multichannel extension), and the copy must mirror them.
-        const std::int64_t last = std::min<std::int64_t>(ReadDWord(r), kAtrTitleSubpLast);
-        if (last >= kAtrTitleAudioFirst) Image().Fill(r + kAtrTitleAudioFirst, last - kAtrTitleAudioFirst + 1, 0);
+        const std::int64_t last =
+            std::min<std::int64_t>(ReadDWord(r + kVtsAtrEndAddress), VtsAtrByteOf(kVtsiTitleStreamsLast));
+        if (last >= VtsAtrByteOf(kVtsiTitleStreamsFirst))
+          clear(kVtsiTitleStreamsFirst, last + kVtsAtrMirrorBase);
       }
     }
   } catch (const InvalidIfo& e) {

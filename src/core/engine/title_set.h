@@ -20,6 +20,7 @@
 #include "ifo_image.h"
 #include "planned_folder.h"
 #include "status.h"
+#include "table_reader.h"
 
 namespace kestrune {
 
@@ -70,9 +71,11 @@ class TTitleSet {
   // Rewrites the chain at image offset `pgc` to play the one-frame cell and
   // returns its new length in bytes.
   std::int32_t BlankPgc(std::int64_t pgc, bool pal);
-  // Blanks every chain of the chain list at image offset `header` and packs
-  // them behind one another; returns false when the list holds no chain.
+  // Blanks every chain of the chain list at image offset `header` (or in
+  // `list`) and packs them behind one another; returns false when the list
+  // holds no chain.
   bool PackChainList(std::int64_t header, bool pal);
+  bool PackChainList(const ifo::TableReader& list, bool pal);
 
   // --- fields, in their declared order ----------------------------------------
   std::optional<IfoImage> FBuffer;  // the IFO image; none between title sets
@@ -159,6 +162,13 @@ class TTitleSet {
   void CheckVtsLayout();
   // The video manager's title search and attribute tables for title set n.
   void CheckVmgFor(std::uint8_t vtsNumber);
+  // VMG_VTS_ATRT of the loaded VIDEO_TS.IFO and title set n's VTS_ATR in it.
+  ifo::TableReader VtsAtrtTable() const;
+  ifo::TableReader VtsAtrOf(std::uint8_t vtsNumber) const;
+  // Lowers by `sectors` (modulo 2^32, as the field is stored) the title set
+  // start sector of every title of TT_SRPT whose title set comes after
+  // `afterTitleSet`; of every title when it is negative.
+  void LowerTitleSetSectors(int afterTitleSet, std::uint32_t sectors);
   // The IFO file as the write-out lays it down: the MAT, then each table at
   // its start sector, padded to whole sectors. Throws InvalidIfo when a table
   // lies outside the image or overlaps the one before it.

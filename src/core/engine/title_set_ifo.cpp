@@ -1,130 +1,130 @@
 // The IFO image of a run: loading and checking an information file, its
 // layout fields, the big-endian accessors and the table-by-table write-out.
-#include <cstring>
+#include <iterator>
 #include <new>
+#include <span>
 
 #include "dvd_files.h"
 #include "file_layer.h"
 #include "ifo_fields.h"
+#include "ifo_tables.h"
+#include "program_chain.h"
 #include "title_set.h"
+#include "title_tables.h"
 
 namespace kestrune {
 
 namespace {
 
-constexpr char kVmgId[] = "DVDVIDEO-VMG";
-constexpr char kVtsId[] = "DVDVIDEO-VTS";
-constexpr std::int64_t kIdLength = 12;
+using ifo::IfoKind;
 
-// The MAT must at least hold the table pointers (up to 0xE7) and the menu
-// video attributes that are read from it.
-constexpr std::int32_t kMinMatEnd = 0xFF;
-
-constexpr std::uint8_t kAttrPal = 0x10;   // TV system 625/50
-constexpr std::uint8_t kAttrWide = 0x08;  // aspect ratio 16:9
-
-// One table of an information file: its MAT pointer, where its end address
-// sits inside it, and its layout fields.
-struct TableField {
-  const char* name;
-  std::int64_t matPointer;
-  std::int64_t endAddressAt;
+// The layout fields that keep one table's start sector and size, for each
+// table of VMGI and of VTSI in the IFO layer's order.
+struct LayoutFields {
   std::int32_t TTitleSet::*sector;
   std::int32_t TTitleSet::*size;
 };
-
-// In the order the tables lie in the file and are written.
-constexpr TableField kVmgTables[] = {
-    {"TT_SRPT", kVmgiTtSrpt, 4, &TTitleSet::FTtSrptSector, &TTitleSet::FTtSrptSize},
-    {"VMGM_PGCI_UT", kVmgiVmgmPgciUt, 4, &TTitleSet::FVmgmPgciUtSector, &TTitleSet::FVmgmPgciUtSize},
-    {"VMG_PTL_MAIT", kVmgiPtlMait, 4, &TTitleSet::FVmgPtlMaitSector, &TTitleSet::FVmgPtlMaitSize},
-    {"VMG_VTS_ATRT", kVmgiVtsAtrt, 4, &TTitleSet::FVmgVtsAtrtSector, &TTitleSet::FVmgVtsAtrtSize},
-    {"VMG_TXTDT_MG", kVmgiTxtdtMg, 16, &TTitleSet::FVmgTxtdtMgSector, &TTitleSet::FVmgTxtdtMgSize},
-    {"VMGM_C_ADT", kVmgiVmgmCAdt, 4, &TTitleSet::FVmgmCAdtSector, &TTitleSet::FVmgmCAdtSize},
-    {"VMGM_VOBU_ADMAP", kVmgiVmgmVobuAdmap, 0, &TTitleSet::FVmgmVobuAdmapSector, &TTitleSet::FVmgmVobuAdmapSize},
+constexpr LayoutFields kVmgFields[] = {
+    {&TTitleSet::FTtSrptSector, &TTitleSet::FTtSrptSize},
+    {&TTitleSet::FVmgmPgciUtSector, &TTitleSet::FVmgmPgciUtSize},
+    {&TTitleSet::FVmgPtlMaitSector, &TTitleSet::FVmgPtlMaitSize},
+    {&TTitleSet::FVmgVtsAtrtSector, &TTitleSet::FVmgVtsAtrtSize},
+    {&TTitleSet::FVmgTxtdtMgSector, &TTitleSet::FVmgTxtdtMgSize},
+    {&TTitleSet::FVmgmCAdtSector, &TTitleSet::FVmgmCAdtSize},
+    {&TTitleSet::FVmgmVobuAdmapSector, &TTitleSet::FVmgmVobuAdmapSize},
 };
-
-constexpr TableField kVtsTables[] = {
-    {"VTS_PTT_SRPT", kVtsiPttSrpt, 4, &TTitleSet::FVtsPttSrptSector, &TTitleSet::FVtsPttSrptSize},
-    {"VTS_PGCI", kVtsiPgci, 4, &TTitleSet::FVtsPgciSector, &TTitleSet::FVtsPgciSize},
-    {"VTSM_PGCI_UT", kVtsiVtsmPgciUt, 4, &TTitleSet::FVtsmPgciUtSector, &TTitleSet::FVtsmPgciUtSize},
-    {"VTS_TMAPTI", kVtsiTmapti, 4, &TTitleSet::FVtsTmaptiSector, &TTitleSet::FVtsTmaptiSize},
-    {"VTSM_C_ADT", kVtsiVtsmCAdt, 4, &TTitleSet::FVtsmCAdtSector, &TTitleSet::FVtsmCAdtSize},
-    {"VTSM_VOBU_ADMAP", kVtsiVtsmVobuAdmap, 0, &TTitleSet::FVtsmVobuAdmapSector, &TTitleSet::FVtsmVobuAdmapSize},
-    {"VTS_C_ADT", kVtsiCAdt, 4, &TTitleSet::FVtsCAdtSector, &TTitleSet::FVtsCAdtSize},
-    {"VTS_VOBU_ADMAP", kVtsiVobuAdmap, 0, &TTitleSet::FVtsVobuAdmapSector, &TTitleSet::FVtsVobuAdmapSize},
+constexpr LayoutFields kVtsFields[] = {
+    {&TTitleSet::FVtsPttSrptSector, &TTitleSet::FVtsPttSrptSize},
+    {&TTitleSet::FVtsPgciSector, &TTitleSet::FVtsPgciSize},
+    {&TTitleSet::FVtsmPgciUtSector, &TTitleSet::FVtsmPgciUtSize},
+    {&TTitleSet::FVtsTmaptiSector, &TTitleSet::FVtsTmaptiSize},
+    {&TTitleSet::FVtsmCAdtSector, &TTitleSet::FVtsmCAdtSize},
+    {&TTitleSet::FVtsmVobuAdmapSector, &TTitleSet::FVtsmVobuAdmapSize},
+    {&TTitleSet::FVtsCAdtSector, &TTitleSet::FVtsCAdtSize},
+    {&TTitleSet::FVtsVobuAdmapSector, &TTitleSet::FVtsVobuAdmapSize},
 };
+static_assert(std::size(kVmgFields) == ifo::kVmgTables.size() && std::size(kVtsFields) == ifo::kVtsTables.size());
 
-template <std::size_t N>
-void ReadTableLayout(TTitleSet& ts, const TableField (&tables)[N]) {
-  for (const TableField& t : tables) {
-    ts.*t.sector = ts.ReadDWord(t.matPointer);
-    ts.*t.size = 0;
-  }
-  for (const TableField& t : tables) {
-    const std::int32_t s = ts.*t.sector;
-    if (s <= 0) continue;
-    // End address + 1, wrapping as the 32-bit field does; the checks refuse
-    // anything that is not a positive length inside the image.
-    const std::int64_t end = ts.ReadDWord(static_cast<std::int64_t>(s) * kSectorSize + t.endAddressAt);
-    ts.*t.size = static_cast<std::int32_t>(static_cast<std::uint32_t>(end + 1));
+std::span<const LayoutFields> FieldsOf(IfoKind kind) {
+  if (kind == IfoKind::kVmg) return kVmgFields;
+  return kVtsFields;
+}
+
+// Takes every table's start sector and size from `layout` into the layout
+// fields: a start sector that does not read as a positive 32-bit number is no
+// table; a size is the end address + 1, wrapping as the 32-bit field does (the
+// checks refuse anything that is not a positive length inside the image).
+void TakeTableLayout(TTitleSet& ts, const ifo::MatLayout& layout) {
+  const auto kinds = ifo::TablesOf(layout.kind);
+  const auto fields = FieldsOf(layout.kind);
+  for (std::size_t i = 0; i < kinds.size(); ++i) {
+    const ifo::TableSpan& span = layout.tables[i];
+    const auto sector = static_cast<std::int32_t>(span.sector);
+    ts.*fields[i].sector = sector;
+    ts.*fields[i].size = 0;
+    if (sector <= 0) continue;
+    if (span.length == 0)
+      throw InvalidIfo(std::string(kinds[i].name) + " at sector " + std::to_string(sector) +
+                       ": its end address lies outside the IFO");
+    ts.*fields[i].size = static_cast<std::int32_t>(static_cast<std::uint32_t>(span.length));
   }
 }
 
 // Refuses MAT end addresses, table start sectors and end addresses that point
 // outside the image, tables that overlap or lie out of their fixed order, and
 // tables that run past the IFO's last sector.
-template <std::size_t N>
-void CheckTableLayout(const TTitleSet& ts, const IfoImage& image, const char* mat, std::int32_t matEnd,
-                      std::int32_t ifoLastSector, const TableField (&tables)[N]) {
-  if (matEnd < kMinMatEnd || !image.Contains(0, static_cast<std::int64_t>(matEnd) + 1))
-    throw InvalidIfo(std::string(mat) + " end address " + std::to_string(matEnd) + " does not fit the file");
-  if (ifoLastSector < 0) throw InvalidIfo(std::string(mat) + " gives a negative last sector of the IFO");
+void CheckTableLayout(const TTitleSet& ts, const IfoImage& image, IfoKind kind, std::int32_t matEnd,
+                      std::int32_t ifoLastSector) {
+  const std::string mat = ifo::MatName(kind);
+  if (matEnd < ifo::MinMatEnd(kind) || !image.Contains(0, static_cast<std::int64_t>(matEnd) + 1))
+    throw InvalidIfo(mat + " end address " + std::to_string(matEnd) + " does not fit the file");
+  if (ifoLastSector < 0) throw InvalidIfo(mat + " gives a negative last sector of the IFO");
   // The write-out pads the IFO to this last sector: a larger one would make a
   // file of up to 4 TiB that no run could load again.
   if (ifoLastSector >= kMaxIfoSectors)
-    throw InvalidIfo(std::string(mat) + " gives the IFO " + std::to_string(ifoLastSector + 1LL) +
-                     " sectors, more than " + std::to_string(kMaxIfoSectors));
+    throw InvalidIfo(mat + " gives the IFO " + std::to_string(ifoLastSector + 1LL) + " sectors, more than " +
+                     std::to_string(kMaxIfoSectors));
   const std::int64_t ifoEnd = (static_cast<std::int64_t>(ifoLastSector) + 1) * kSectorSize;
   std::int64_t used = static_cast<std::int64_t>(matEnd) + 1;
   // The write-out lays the MAT down first: one that runs past the last sector
   // would fail only there, after a title set of the run was already written.
-  if (used > ifoEnd)
-    throw InvalidIfo(std::string(mat) + " runs past the last sector of the IFO (" + std::to_string(ifoLastSector) + ")");
-  for (const TableField& t : tables) {
-    const std::int32_t sector = ts.*t.sector;
+  if (used > ifoEnd) throw InvalidIfo(mat + " runs past the last sector of the IFO (" + std::to_string(ifoLastSector) + ")");
+  const auto kinds = ifo::TablesOf(kind);
+  const auto fields = FieldsOf(kind);
+  for (std::size_t i = 0; i < kinds.size(); ++i) {
+    const std::int32_t sector = ts.*fields[i].sector;
     if (sector <= 0) continue;
-    const std::int64_t pos = static_cast<std::int64_t>(sector) * kSectorSize;
-    const std::int32_t size = ts.*t.size;
-    const std::string name = t.name;
+    const std::int64_t pos = SectorStart(sector);
+    const std::int32_t size = ts.*fields[i].size;
+    const std::string name = kinds[i].name;
     if (pos < RoundUpToSector(used))
       throw InvalidIfo(name + " at sector " + std::to_string(sector) + " overlaps the table before it");
     // An end address read as negative (or the wrap of 0xFFFFFFFF to size 0)
     // gives no table at all.
     if (size < 1) throw InvalidIfo(name + " has an impossible end address");
-    image.Require(pos, size, t.name);
+    image.Require(pos, size, kinds[i].name);
     if (pos + size > ifoEnd)
       throw InvalidIfo(name + " runs past the last sector of the IFO (" + std::to_string(ifoLastSector) + ")");
     used = pos + size;
   }
 }
 
-template <std::size_t N>
-std::vector<std::uint8_t> LayDownTables(const TTitleSet& ts, const IfoImage& image, std::int32_t matEnd,
-                                        const TableField (&tables)[N]) {
+std::vector<std::uint8_t> LayDownTables(const TTitleSet& ts, const IfoImage& image, IfoKind kind, std::int32_t matEnd) {
   image.Require(0, static_cast<std::int64_t>(matEnd) + 1, "The MAT");
   std::vector<std::uint8_t> out(image.Data(), image.Data() + matEnd + 1);
   PadToSector(out);
-  for (const TableField& t : tables) {
-    const std::int64_t size = ts.*t.size;
+  const auto kinds = ifo::TablesOf(kind);
+  const auto fields = FieldsOf(kind);
+  for (std::size_t i = 0; i < kinds.size(); ++i) {
+    const std::int64_t size = ts.*fields[i].size;
     if (size <= 0) continue;
-    const std::int64_t pos = static_cast<std::int64_t>(ts.*t.sector) * kSectorSize;
-    image.Require(pos, size, t.name);
+    const std::int64_t pos = SectorStart(ts.*fields[i].sector);
+    image.Require(pos, size, kinds[i].name);
     // Each table goes to its own start sector; on a file whose tables follow
     // one another without free sectors this is just where the previous one
     // ended, and on any other it keeps the pointers true.
     if (static_cast<std::int64_t>(out.size()) > pos)
-      throw InvalidIfo(std::string(t.name) + " overlaps the table before it");
+      throw InvalidIfo(std::string(kinds[i].name) + " overlaps the table before it");
     out.resize(static_cast<std::size_t>(pos), 0);
     out.insert(out.end(), image.Data() + pos, image.Data() + pos + size);
     PadToSector(out);
@@ -135,6 +135,14 @@ std::vector<std::uint8_t> LayDownTables(const TTitleSet& ts, const IfoImage& ima
     throw InvalidIfo("The tables run past the last sector of the IFO");
   out.resize(static_cast<std::size_t>(ifoEnd), 0);
   return out;
+}
+
+// The blank images differ by TV system and aspect ratio, as the domain's
+// video attributes give them.
+void TakeVideoSystem(const IfoImage& image, std::int64_t attributes, bool& pal, bool& wide) {
+  const std::uint8_t first = image.ReadByte(attributes);
+  pal = (first & kVideoPalBit) != 0;
+  wide = (first & kVideoWideBit) != 0;
 }
 
 }  // namespace
@@ -206,9 +214,9 @@ void TTitleSet::LoadIfo(std::uint8_t n) {
   FSectorCount = static_cast<std::int32_t>(FBuffer->SectorCount());
   FBufferSize = static_cast<std::int32_t>(FBuffer->Size());
 
-  const char* id = n == 0 ? kVmgId : kVtsId;
-  if (FFileSize < kIdLength || std::memcmp(FBuffer->Data(), id, kIdLength) != 0) {
-    Refuse(kStatusIfoInvalid, path + ": the file does not start with " + id);
+  const IfoKind kind = n == 0 ? IfoKind::kVmg : IfoKind::kVts;
+  if (!ifo::HasIdentifier(*FBuffer, FFileSize, kind)) {
+    Refuse(kStatusIfoInvalid, path + ": the file does not start with " + ifo::IdentifierOf(kind));
     return;
   }
   try {
@@ -225,61 +233,58 @@ void TTitleSet::LoadIfo(std::uint8_t n) {
 }
 
 void TTitleSet::ReadVmgLayout() {
-  const std::uint8_t attr = ReadByte(kMatMenuVideoAttributes);
-  FVmgmPal = (attr & kAttrPal) != 0;
-  FVmgmWide = (attr & kAttrWide) != 0;
-  FVmgLastSector = ReadDWord(kMatLastSector);
-  FVmgiLastSector = ReadDWord(kMatIfoLastSector);
-  FVmgiMatEnd = ReadDWord(kMatEndAddress);
-  FVmgmVobsSector = ReadDWord(kMatMenuVobsSector);
-  ReadTableLayout(*this, kVmgTables);
+  const ifo::MatLayout layout = ifo::ReadMatLayout(Image(), IfoKind::kVmg);
+  TakeVideoSystem(Image(), kMatMenuVideoAttributes, FVmgmPal, FVmgmWide);
+  FVmgLastSector = static_cast<std::int32_t>(layout.setLastSector);
+  FVmgiLastSector = static_cast<std::int32_t>(layout.ifoLastSector);
+  FVmgiMatEnd = static_cast<std::int32_t>(layout.matEnd);
+  FVmgmVobsSector = static_cast<std::int32_t>(layout.menuVobsSector);
+  TakeTableLayout(*this, layout);
 }
 
 void TTitleSet::ReadVtsLayout() {
-  const std::uint8_t menuAttr = ReadByte(kMatMenuVideoAttributes);
-  const std::uint8_t titleAttr = ReadByte(kVtsiTitleVideoAttributes);
-  FVtsmPal = (menuAttr & kAttrPal) != 0;
-  FVtsmWide = (menuAttr & kAttrWide) != 0;
-  FVtsPal = (titleAttr & kAttrPal) != 0;
-  FVtsWide = (titleAttr & kAttrWide) != 0;
-  FVtsLastSector = ReadDWord(kMatLastSector);
-  FVtsiLastSector = ReadDWord(kMatIfoLastSector);
-  FVtsiMatEnd = ReadDWord(kMatEndAddress);
-  FVtsmVobsSector = ReadDWord(kMatMenuVobsSector);
-  FVtsttVobsSector = ReadDWord(kVtsiTitleVobsSector);
-  ReadTableLayout(*this, kVtsTables);
+  const ifo::MatLayout layout = ifo::ReadMatLayout(Image(), IfoKind::kVts);
+  TakeVideoSystem(Image(), kMatMenuVideoAttributes, FVtsmPal, FVtsmWide);
+  TakeVideoSystem(Image(), kVtsiTitleVideoAttributes, FVtsPal, FVtsWide);
+  FVtsLastSector = static_cast<std::int32_t>(layout.setLastSector);
+  FVtsiLastSector = static_cast<std::int32_t>(layout.ifoLastSector);
+  FVtsiMatEnd = static_cast<std::int32_t>(layout.matEnd);
+  FVtsmVobsSector = static_cast<std::int32_t>(layout.menuVobsSector);
+  FVtsttVobsSector = static_cast<std::int32_t>(layout.titleVobsSector);
+  TakeTableLayout(*this, layout);
 }
 
 void TTitleSet::CheckVmgLayout() {
-  CheckTableLayout(*this, Image(), "VMGI_MAT", FVmgiMatEnd, FVmgiLastSector, kVmgTables);
+  CheckTableLayout(*this, Image(), IfoKind::kVmg, FVmgiMatEnd, FVmgiLastSector);
   if (FTtSrptSector > 0) {
-    const std::int64_t count = ReadWord(static_cast<std::int64_t>(FTtSrptSector) * kSectorSize);
-    if (8 + 12 * count > FTtSrptSize)
+    const std::int64_t count = ReadWord(SectorStart(FTtSrptSector));
+    if (ifo::TtSrptEntryAt(count) > FTtSrptSize)
       throw InvalidIfo("TT_SRPT lists " + std::to_string(count) + " titles but has room for fewer");
   }
 }
 
-void TTitleSet::CheckVtsLayout() {
-  CheckTableLayout(*this, Image(), "VTSI_MAT", FVtsiMatEnd, FVtsiLastSector, kVtsTables);
+void TTitleSet::CheckVtsLayout() { CheckTableLayout(*this, Image(), IfoKind::kVts, FVtsiMatEnd, FVtsiLastSector); }
+
+ifo::TableReader TTitleSet::VtsAtrtTable() const {
+  return TableOf(*this, ifo::KindOf(ifo::VmgTable::kVtsAtrt).name, SectorStart(FVmgVtsAtrtSector), FVmgVtsAtrtSize);
+}
+
+ifo::TableReader TTitleSet::VtsAtrOf(std::uint8_t vtsNumber) const {
+  const ifo::TableReader atrt = VtsAtrtTable();
+  return ifo::VtsAtrRecord(atrt, ifo::VtsAtrOffset(atrt, vtsNumber), vtsNumber);
 }
 
 void TTitleSet::CheckVmgFor(std::uint8_t vtsNumber) {
   if (FStatus != kStatusOk || !FRemoveAudioSubMapping || FVmgVtsAtrtSector <= 0) return;
   try {
-    // VMG_VTS_ATRT: title set count at +0, then one offset per title set from
-    // +8 to its VTS_ATR record; a record's end address is at its +0.
-    const std::int64_t a = static_cast<std::int64_t>(FVmgVtsAtrtSector) * kSectorSize;
-    const std::int64_t count = ReadWord(a);
+    const std::int64_t count = VtsAtrtTable().Word(kListCount, "title set count");
     if (vtsNumber > count)
       throw InvalidIfo("VMG_VTS_ATRT lists " + std::to_string(count) + " title sets, not title set " +
                        std::to_string(vtsNumber));
-    const std::int64_t slot = 8 + 4 * (static_cast<std::int64_t>(vtsNumber) - 1);
-    if (slot + 4 > FVmgVtsAtrtSize) throw InvalidIfo("VMG_VTS_ATRT is too short for its title sets");
-    const std::int64_t offset = static_cast<std::uint32_t>(ReadDWord(a + slot));
-    if (offset + 4 > FVmgVtsAtrtSize)
-      throw InvalidIfo("The VTS_ATR of title set " + std::to_string(vtsNumber) + " lies outside VMG_VTS_ATRT");
-    const std::int64_t end = static_cast<std::uint32_t>(ReadDWord(a + offset));
-    if (offset + end + 1 > FVmgVtsAtrtSize || end < 99)
+    // The run clears the stream attributes that the record mirrors, up to
+    // the menus' at least.
+    const ifo::TableReader record = VtsAtrOf(vtsNumber);
+    if (record.Length() - 1 < VtsAtrByteOf(kMatMenuStreamsLast))
       throw InvalidIfo("The VTS_ATR of title set " + std::to_string(vtsNumber) + " has an impossible end address");
   } catch (const InvalidIfo& e) {
     Refuse(kStatusIfoInvalid, FVmgIfoPath + ": " + e.what());
@@ -287,8 +292,8 @@ void TTitleSet::CheckVmgFor(std::uint8_t vtsNumber) {
 }
 
 std::vector<std::uint8_t> TTitleSet::BuildIfoFile() const {
-  if (FVtsNumber == 0) return LayDownTables(*this, Image(), FVmgiMatEnd, kVmgTables);
-  return LayDownTables(*this, Image(), FVtsiMatEnd, kVtsTables);
+  if (FVtsNumber == 0) return LayDownTables(*this, Image(), IfoKind::kVmg, FVmgiMatEnd);
+  return LayDownTables(*this, Image(), IfoKind::kVts, FVtsiMatEnd);
 }
 
 void TTitleSet::WriteIfoAndBup() {

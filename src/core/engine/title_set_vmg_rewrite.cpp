@@ -4,27 +4,25 @@
 // that many sectors earlier.
 #include "blank_vob.h"
 #include "ifo_fields.h"
+#include "ifo_tables.h"
 #include "program_chain.h"
 #include "title_set.h"
+#include "title_tables.h"
 
 namespace kestrune {
 
 namespace {
-
-constexpr std::int32_t kOneEntryCAdtSize = 20;
-constexpr std::int32_t kOneEntryVobuAdmapSize = 8;
-
 
 // Every distinct menu chain of VMGM_PGCI_UT, checked before any is changed.
 // A chain shared by several search pointers or language units is listed once.
 std::vector<PgcLayout> ReadMenuChains(const TTitleSet& ts) {
   std::vector<PgcLayout> chains;
   if (ts.FVmgmPgciUtSector <= 0) return chains;
-  const std::int64_t table = SectorStart(ts.FVmgmPgciUtSector);
-  for (const std::int64_t unit : ReadLanguageUnits(ts, table, ts.FVmgmPgciUtSize)) {
-    const ChainList list = ReadChainList(ts, table + unit, ts.FVmgmPgciUtSize - unit);
-    for (std::size_t i = 0; i < list.storedOffsets.size(); ++i)
-      chains.push_back(ReadPgcLayout(ts, list.header + list.storedOffsets[i], list.RoomOf(i)));
+  const ifo::TableReader table = TableOf(ts, ifo::KindOf(ifo::VmgTable::kVmgmPgciUt).name,
+                                         SectorStart(ts.FVmgmPgciUtSector), ts.FVmgmPgciUtSize);
+  for (const ifo::TableReader& unit : ReadLanguageUnits(table)) {
+    const ChainList list = ReadChainList(unit);
+    for (std::size_t i = 0; i < list.storedOffsets.size(); ++i) chains.push_back(LocateStoredChain(unit, list, i));
   }
   return chains;
 }
@@ -46,31 +44,19 @@ void TTitleSet::RewriteVmgIfo() {
 
   // VMGM_C_ADT: the blank VOB's one cell, VOB id 1, cell id 1, sectors 0 to 4.
   if (FVmgmCAdtSector > 0) {
-    const std::int32_t C = FVmgmCAdtSector;
-    const std::int64_t b = SectorStart(C);
-    WriteDWord(kVmgiVmgmCAdt, static_cast<std::uint32_t>(C));
-    WriteWord(b, 1);  // VOB ids
-    WriteWord(b + 2, 0);
-    WriteDWord(b + 4, kOneEntryCAdtSize - 1);
-    WriteWord(b + 8, 1);  // VOB id
-    WriteByte(b + 10, 1);  // cell id
-    WriteByte(b + 11, 0);
-    WriteDWord(b + 12, 0);
-    WriteDWord(b + 16, static_cast<std::uint32_t>(kBlankVobSectors - 1));
+    WriteBlankCAdt(*this, SectorStart(FVmgmCAdtSector), 1, static_cast<std::uint32_t>(BlankCAdtSize(1) - 1));
     FSectorShift += static_cast<std::int32_t>(SectorsOf(FVmgmCAdtSize) - 1);
-    FVmgmCAdtSector = ReadDWord(kVmgiVmgmCAdt);
-    FVmgmCAdtSize = kOneEntryCAdtSize;
+    FVmgmCAdtSize = static_cast<std::int32_t>(BlankCAdtSize(1));
   }
 
   // VMGM_VOBU_ADMAP: one VOBU at sector 0, built straight at its new place.
   if (FVmgmVobuAdmapSector > 0) {
     const std::int64_t moved = static_cast<std::int64_t>(FVmgmVobuAdmapSector) - FSectorShift;
     WriteDWord(kVmgiVmgmVobuAdmap, static_cast<std::uint32_t>(moved));
-    WriteDWord(SectorStart(moved), kOneEntryVobuAdmapSize - 1);
-    WriteDWord(SectorStart(moved) + 4, 0);
+    WriteBlankVobuAdmap(*this, SectorStart(moved));
     FSectorShift += static_cast<std::int32_t>(SectorsOf(FVmgmVobuAdmapSize) - 1);
     FVmgmVobuAdmapSector = static_cast<std::int32_t>(moved);
-    FVmgmVobuAdmapSize = kOneEntryVobuAdmapSize;
+    FVmgmVobuAdmapSize = static_cast<std::int32_t>(kBlankVobuAdmapSize);
   }
 
   // IFO, menu VOB (the five-sector blank VOB) and the BUP, as long as the IFO.
@@ -83,14 +69,19 @@ void TTitleSet::RewriteVmgIfo() {
   FSectorShift = static_cast<std::int32_t>(FVmgLastSector - newSetLast);
 
   // Every title set lies after the video manager set, so all of them move.
-  if (FTtSrptSector > 0) {
-    const std::int64_t table = SectorStart(FTtSrptSector);
-    const std::int64_t titles = ReadWord(table);
-    for (std::int64_t t = 0; t < titles; ++t) {
-      const std::int64_t field = table + kTtSrptFirstEntry + kTtSrptEntrySize * t + kTtTitleSetSector;
-      // Modulo 2^32, as the field is stored: a damaged start sector must not overflow.
-      WriteDWord(field, static_cast<std::uint32_t>(ReadDWord(field)) - static_cast<std::uint32_t>(FSectorShift));
-    }
+  LowerTitleSetSectors(-1, static_cast<std::uint32_t>(FSectorShift));
+}
+
+void TTitleSet::LowerTitleSetSectors(int afterTitleSet, std::uint32_t sectors) {
+  if (FTtSrptSector <= 0) return;
+  const std::int64_t table = SectorStart(FTtSrptSector);
+  const std::int64_t titles = ReadWord(table + kListCount);
+  for (std::int64_t t = 0; t < titles; ++t) {
+    const std::int64_t entry = table + ifo::TtSrptEntryAt(t);
+    if (afterTitleSet >= 0 && ReadByte(entry + kTtTitleSet) <= afterTitleSet) continue;
+    // Modulo 2^32, as the field is stored: a damaged start sector must not overflow.
+    const std::int64_t field = entry + kTtTitleSetSector;
+    WriteDWord(field, static_cast<std::uint32_t>(ReadDWord(field)) - sectors);
   }
 }
 

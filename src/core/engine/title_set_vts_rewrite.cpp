@@ -6,50 +6,41 @@
 
 #include "blank_vob.h"
 #include "ifo_fields.h"
+#include "ifo_tables.h"
 #include "program_chain.h"
 #include "title_set.h"
+#include "title_tables.h"
 
 namespace kestrune {
 
 namespace {
-
-// VTS_PTT_SRPT: title count at +0, then one 32-bit offset per title from +8
-// to its list of 4-byte PTT entries (PGC number, program number).
-constexpr std::int64_t kPttFirstTitle = 8;
-constexpr std::int64_t kPttEntrySize = 4;
-constexpr std::int64_t kPttProgram = 2;
-
-// A C_ADT of one VOB and one cell.
-constexpr std::uint32_t kCAdtOneVobId = 0x00010000;
-constexpr std::uint32_t kCAdtBlankCell = 0x00010100;  // VOB id 1, cell id 1
-constexpr std::uint32_t kCAdtOneEntryEnd = 0x13;      // a 20-byte table
-// VOBU_ADMAP: end address at +0, then one start sector per VOBU.
-constexpr std::uint32_t kVobuAdmapOneEntryEnd = 7;
-
-constexpr std::uint32_t kBlankLastSector = kBlankVobSectors - 1;
 
 // End addresses and offsets are unsigned 32-bit fields.
 std::int64_t U32At(const TTitleSet& ts, std::int64_t pos) {
   return static_cast<std::uint32_t>(ts.ReadDWord(pos));
 }
 
+ifo::TableReader TableOf(const TTitleSet& ts, ifo::VtsTable table, std::int32_t sector, std::int32_t size) {
+  return TableOf(ts, ifo::KindOf(table).name, SectorStart(sector), size);
+}
+
 // The first offset of the title PTT lists; the lists run from there to the
 // table's end. Throws when an offset points into the header or off the table.
 std::int64_t FirstPttList(const TTitleSet& ts) {
-  const std::int64_t table = SectorStart(ts.FVtsPttSrptSector);
-  const std::int64_t titles = ts.ReadWord(table);
-  const std::int64_t listsStart = kPttFirstTitle + 4 * titles;
+  const ifo::TableReader table = TableOf(ts, ifo::VtsTable::kPttSrpt, ts.FVtsPttSrptSector, ts.FVtsPttSrptSize);
+  const std::int64_t titles = table.Word(kListCount, "title count");
+  const std::int64_t listsStart = kPttFirstTitle + kPttOffsetSize * titles;
   if (listsStart > ts.FVtsPttSrptSize)
     throw InvalidIfo("VTS_PTT_SRPT lists " + std::to_string(titles) + " titles but is too short for them");
+  const std::vector<std::uint32_t> offsets = ifo::ReadPttOffsets(table, titles);
   std::int64_t first = ts.FVtsPttSrptSize;
-  for (std::int64_t t = 0; t < titles; ++t) {
-    const std::int64_t offset = U32At(ts, table + kPttFirstTitle + 4 * t);
-    if (offset < listsStart || offset > ts.FVtsPttSrptSize)
+  for (std::size_t t = 0; t < offsets.size(); ++t) {
+    if (offsets[t] < listsStart || offsets[t] > static_cast<std::int64_t>(ts.FVtsPttSrptSize))
       throw InvalidIfo("The PTT list of title " + std::to_string(t + 1) + " lies outside VTS_PTT_SRPT");
-    first = std::min(first, offset);
+    first = std::min<std::int64_t>(first, offsets[t]);
   }
-  for (std::int64_t t = 0; t < titles; ++t) {
-    if ((U32At(ts, table + kPttFirstTitle + 4 * t) - first) % kPttEntrySize != 0)
+  for (std::size_t t = 0; t < offsets.size(); ++t) {
+    if ((offsets[t] - first) % kPttEntrySize != 0)
       throw InvalidIfo("The PTT list of title " + std::to_string(t + 1) + " does not start on a PTT entry");
   }
   return first;
@@ -69,17 +60,18 @@ void CheckVtsRewrite(const TTitleSet& ts) {
   if (M > 0 && T > 0 && T < M) throw InvalidIfo("VTSTT_VOBS starts before VTSM_VOBS");
 
   if (ts.FBlankVideos && MergesPrograms(ts) && ts.FVtsPttSrptSector > 0) FirstPttList(ts);
-  if (ts.FBlankVideos && ts.FVtsPgciSector > 0) CheckChainListPacking(ts, SectorStart(ts.FVtsPgciSector), ts.FVtsPgciSize);
+  if (ts.FBlankVideos && ts.FVtsPgciSector > 0)
+    CheckChainListPacking(ts, TableOf(ts, ifo::VtsTable::kPgci, ts.FVtsPgciSector, ts.FVtsPgciSize));
   if (ts.FBlankMenus && ts.FVtsmPgciUtSector > 0) {
-    const std::int64_t table = SectorStart(ts.FVtsmPgciUtSector);
-    for (const std::int64_t unit : ReadLanguageUnits(ts, table, ts.FVtsmPgciUtSize))
-      CheckChainListPacking(ts, table + unit, ts.FVtsmPgciUtSize - unit);
+    for (const ifo::TableReader& unit :
+         ReadLanguageUnits(TableOf(ts, ifo::VtsTable::kVtsmPgciUt, ts.FVtsmPgciUtSector, ts.FVtsmPgciUtSize)))
+      CheckChainListPacking(ts, unit);
   }
 }
 
 // A table that keeps its content moves down by whole sectors.
-void MoveTableDown(TTitleSet& ts, std::int64_t oldSector, std::int64_t newSector, std::int64_t endAddressAt) {
-  const std::int32_t end = ts.ReadDWord(SectorStart(oldSector) + endAddressAt);
+void MoveTableDown(TTitleSet& ts, std::int64_t oldSector, std::int64_t newSector, const ifo::TableKind& kind) {
+  const std::int32_t end = ts.ReadDWord(SectorStart(oldSector) + kind.endAddressAt);
   if (end >= 0) ImageOf(ts).MoveDown(SectorStart(oldSector), SectorStart(newSector), static_cast<std::int64_t>(end) + 1);
 }
 
@@ -93,59 +85,49 @@ void AccountChainTable(TTitleSet& ts, std::int32_t& sizeField, std::int64_t newS
 
 // VTSM_C_ADT or VTS_C_ADT: moved down, or rebuilt at its new place so that
 // every cell of the blanked VOB set is sectors 0 to 4 of VOB id 1, cell id 1.
-void RewriteCellAddressTable(TTitleSet& ts, std::int64_t matPointer, std::int32_t& sectorField,
-                             std::int32_t& sizeField, bool blanked) {
+void RewriteCellAddressTable(TTitleSet& ts, ifo::VtsTable table, std::int32_t& sectorField, std::int32_t& sizeField,
+                             bool blanked) {
+  const ifo::TableKind& kind = ifo::KindOf(table);
   const std::int32_t C = sectorField;
   if (C <= 0) return;
   const std::int64_t newSector = C - ts.FSectorShift;
-  ts.WriteDWord(matPointer, static_cast<std::uint32_t>(newSector));
+  ts.WriteDWord(kind.matPointer, static_cast<std::uint32_t>(newSector));
   if (blanked) {
-    const std::int64_t oldEnd = U32At(ts, SectorStart(C) + 4);  // read before the new table lands on it
-    const std::int64_t b = SectorStart(newSector);
-    ts.WriteDWord(b, kCAdtOneVobId);
+    const std::int64_t oldEnd = U32At(ts, SectorStart(C) + kCAdtEndAddress);  // read before the new table lands on it
     if (ts.FMergeCells) {
       // One cell is left in every chain: one entry, and the table's other sectors are freed.
-      ts.WriteDWord(b + 4, kCAdtOneEntryEnd);
-      ts.WriteDWord(b + 8, kCAdtBlankCell);
-      ts.WriteDWord(b + 12, 0);
-      ts.WriteDWord(b + 16, kBlankLastSector);
+      WriteBlankCAdt(ts, SectorStart(newSector), 1, static_cast<std::uint32_t>(BlankCAdtSize(1) - 1));
       ts.FSectorShift += static_cast<std::int32_t>(SectorsOf(sizeField) - 1);
     } else {
       // The chains keep their cell count, so the table keeps its entries,
       // each now the blank cell. Only whole entries inside the table are written.
-      ts.WriteDWord(b + 4, static_cast<std::uint32_t>(oldEnd));
-      const std::int64_t entries = (oldEnd + 1 - kCAdtHeader) / kCAdtEntrySize;
-      for (std::int64_t k = 0; k < entries; ++k) {
-        const std::int64_t entry = b + kCAdtHeader + kCAdtEntrySize * k;
-        ts.WriteDWord(entry, kCAdtBlankCell);
-        ts.WriteDWord(entry + 4, 0);
-        ts.WriteDWord(entry + 8, kBlankLastSector);
-      }
+      WriteBlankCAdt(ts, SectorStart(newSector), (oldEnd + 1 - kCAdtHeader) / kCAdtEntrySize,
+                     static_cast<std::uint32_t>(oldEnd));
     }
   } else {
-    MoveTableDown(ts, C, newSector, 4);
+    MoveTableDown(ts, C, newSector, kind);
   }
-  sectorField = ts.ReadDWord(matPointer);
-  sizeField = static_cast<std::int32_t>(U32At(ts, SectorStart(sectorField) + 4) + 1);
+  sectorField = ts.ReadDWord(kind.matPointer);
+  sizeField = static_cast<std::int32_t>(U32At(ts, SectorStart(sectorField) + kCAdtEndAddress) + 1);
 }
 
 // VTSM_VOBU_ADMAP or VTS_VOBU_ADMAP: moved down, or rebuilt at its new place
 // as the blank VOB's one VOBU at sector 0.
-void RewriteVobuAddressMap(TTitleSet& ts, std::int64_t matPointer, std::int32_t& sectorField,
-                           std::int32_t& sizeField, bool blanked) {
+void RewriteVobuAddressMap(TTitleSet& ts, ifo::VtsTable table, std::int32_t& sectorField, std::int32_t& sizeField,
+                           bool blanked) {
+  const ifo::TableKind& kind = ifo::KindOf(table);
   const std::int32_t A = sectorField;
   if (A <= 0) return;
   const std::int64_t newSector = A - ts.FSectorShift;
-  ts.WriteDWord(matPointer, static_cast<std::uint32_t>(newSector));
+  ts.WriteDWord(kind.matPointer, static_cast<std::uint32_t>(newSector));
   if (blanked) {
-    ts.WriteDWord(SectorStart(newSector), kVobuAdmapOneEntryEnd);
-    ts.WriteDWord(SectorStart(newSector) + 4, 0);
+    WriteBlankVobuAdmap(ts, SectorStart(newSector));
     ts.FSectorShift += static_cast<std::int32_t>(SectorsOf(sizeField) - 1);
   } else {
-    MoveTableDown(ts, A, newSector, 0);
+    MoveTableDown(ts, A, newSector, kind);
   }
-  sectorField = ts.ReadDWord(matPointer);
-  sizeField = static_cast<std::int32_t>(U32At(ts, SectorStart(sectorField)) + 1);
+  sectorField = ts.ReadDWord(kind.matPointer);
+  sizeField = static_cast<std::int32_t>(U32At(ts, SectorStart(sectorField) + kVobuAdmapEndAddress) + 1);
 }
 
 }  // namespace
@@ -171,39 +153,41 @@ void TTitleSet::RewriteVtsIfo() {
   // every title is program 1 of its PGC.
   if (FBlankVideos && MergesPrograms(*this) && FVtsPttSrptSector > 0) {
     const std::int64_t table = SectorStart(FVtsPttSrptSector);
-    if (ReadWord(table) > 0) {
-      for (std::int64_t off = FirstPttList(*this) + kPttProgram; off + 2 <= FVtsPttSrptSize; off += kPttEntrySize)
+    if (ReadWord(table + kListCount) > 0) {
+      for (std::int64_t off = FirstPttList(*this) + kPttPgn; off + 2 <= FVtsPttSrptSize; off += kPttEntrySize)
         WriteWord(table + off, 1);
     }
   }
 
   // VTS_PGCI: packed in place; it is the first table that can shrink.
   if (FVtsPgciSector > 0 && FBlankVideos) {
-    const std::int64_t table = SectorStart(FVtsPgciSector);
-    if (PackChainList(table, FVtsPal)) AccountChainTable(*this, FVtsPgciSize, U32At(*this, table + 4) + 1);
+    if (PackChainList(TableOf(*this, ifo::VtsTable::kPgci, FVtsPgciSector, FVtsPgciSize), FVtsPal))
+      AccountChainTable(*this, FVtsPgciSize, U32At(*this, SectorStart(FVtsPgciSector) + kListEndAddress) + 1);
   }
 
   // VTSM_PGCI_UT: each language unit packed where it stands, then the table moves.
   if (FVtsmPgciUtSector > 0) {
     const std::int32_t U = FVtsmPgciUtSector;
     const std::int32_t s0 = FSectorShift;
-    WriteDWord(kVtsiVtsmPgciUt, static_cast<std::uint32_t>(U - s0));
+    const ifo::TableKind& kind = ifo::KindOf(ifo::VtsTable::kVtsmPgciUt);
+    WriteDWord(kind.matPointer, static_cast<std::uint32_t>(U - s0));
     if (FBlankMenus) {
       const std::int64_t table = SectorStart(U);
-      const std::vector<std::int64_t> units = ReadLanguageUnits(*this, table, FVtsmPgciUtSize);
-      for (const std::int64_t unit : units) PackChainList(table + unit, FVtsmPal);
+      const std::vector<ifo::TableReader> units =
+          ReadLanguageUnits(TableOf(*this, ifo::VtsTable::kVtsmPgciUt, U, FVtsmPgciUtSize));
+      for (const ifo::TableReader& unit : units) PackChainList(unit, FVtsmPal);
       if (!units.empty()) {
         // The table now ends where its last stored unit ends, whether or not
         // that unit holds chains; space freed inside earlier units stays.
-        const std::int64_t last = units.back();
-        const std::int64_t end = last + U32At(*this, table + last + 4);
-        WriteDWord(table + 4, static_cast<std::uint32_t>(end));
+        const std::int64_t last = units.back().Start();
+        const std::int64_t end = last - table + U32At(*this, last + kListEndAddress);
+        WriteDWord(table + kListEndAddress, static_cast<std::uint32_t>(end));
         AccountChainTable(*this, FVtsmPgciUtSize, end + 1);
       }
     }
-    MoveTableDown(*this, U, U - s0, 4);
-    FVtsmPgciUtSector = ReadDWord(kVtsiVtsmPgciUt);
-    FVtsmPgciUtSize = static_cast<std::int32_t>(U32At(*this, SectorStart(FVtsmPgciUtSector) + 4) + 1);
+    MoveTableDown(*this, U, U - s0, kind);
+    FVtsmPgciUtSector = ReadDWord(kind.matPointer);
+    FVtsmPgciUtSize = static_cast<std::int32_t>(U32At(*this, SectorStart(FVtsmPgciUtSector) + kListEndAddress) + 1);
   }
 
   // VTS_TMAPTI: the time maps point into title video that is gone.
@@ -215,15 +199,15 @@ void TTitleSet::RewriteVtsIfo() {
       FVtsTmaptiSize = 0;
     } else {
       WriteDWord(kVtsiTmapti, static_cast<std::uint32_t>(P - FSectorShift));
-      MoveTableDown(*this, P, P - FSectorShift, 4);
+      MoveTableDown(*this, P, P - FSectorShift, ifo::KindOf(ifo::VtsTable::kTmapti));
       FVtsTmaptiSector = P - FSectorShift;
     }
   }
 
-  RewriteCellAddressTable(*this, kVtsiVtsmCAdt, FVtsmCAdtSector, FVtsmCAdtSize, FBlankMenus);
-  RewriteVobuAddressMap(*this, kVtsiVtsmVobuAdmap, FVtsmVobuAdmapSector, FVtsmVobuAdmapSize, FBlankMenus);
-  RewriteCellAddressTable(*this, kVtsiCAdt, FVtsCAdtSector, FVtsCAdtSize, FBlankVideos);
-  RewriteVobuAddressMap(*this, kVtsiVobuAdmap, FVtsVobuAdmapSector, FVtsVobuAdmapSize, FBlankVideos);
+  RewriteCellAddressTable(*this, ifo::VtsTable::kVtsmCAdt, FVtsmCAdtSector, FVtsmCAdtSize, FBlankMenus);
+  RewriteVobuAddressMap(*this, ifo::VtsTable::kVtsmVobuAdmap, FVtsmVobuAdmapSector, FVtsmVobuAdmapSize, FBlankMenus);
+  RewriteCellAddressTable(*this, ifo::VtsTable::kCAdt, FVtsCAdtSector, FVtsCAdtSize, FBlankVideos);
+  RewriteVobuAddressMap(*this, ifo::VtsTable::kVobuAdmap, FVtsVobuAdmapSector, FVtsVobuAdmapSize, FBlankVideos);
 
   // Sector fields. The set is laid out IFO, menu VOBs, title VOBs, BUP (as
   // long as the IFO); a blanked VOB set is the five-sector blank VOB.

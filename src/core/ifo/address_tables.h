@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "chain_tables.h"
+#include "ifo_tables.h"
 #include "table_reader.h"
 
 namespace kestrune::ifo {

@@ -6,52 +6,65 @@ namespace kestrune::ifo {
 
 namespace {
 
-// PGCI and PGCI_UT share one header: a 16-bit count at +0, the end address at
-// +4, then 8-byte search pointers from +8 whose +4 holds an offset from the
-// table's first byte.
-constexpr std::int64_t kCount = 0;
-constexpr std::int64_t kEndAddress = 4;
-constexpr std::int64_t kFirstPointer = 8;
-constexpr std::int64_t kPointerSize = 8;
-constexpr std::int64_t kPointerOffset = 4;
-// PGCI_LU_SRP: language code, code extension, existing menus.
-constexpr std::int64_t kLanguageCode = 0;
-constexpr std::int64_t kLanguageExtension = 2;
-constexpr std::int64_t kExistingMenus = 3;
+std::string Pointer(std::int64_t k, const char* what) { return std::string(what) + " " + std::to_string(k + 1); }
 
-// The search pointers must fit the table: the 16-bit count is checked
-// against the table's own length, so no count makes the reader leave it.
-std::int64_t PointerCount(const TableReader& table, const char* what) {
-  const std::int64_t count = table.Word(kCount, "count");
-  if (kFirstPointer + kPointerSize * count > table.Length())
+// The offset that search pointer `k` of `table` holds, checked to lie after
+// the `count` pointers; `part` names what it leads to.
+std::uint32_t OffsetAfterPointers(const TableReader& table, std::int64_t k, std::int64_t count,
+                                  const std::string& field) {
+  const std::uint32_t offset = table.DWord(SearchPointerAt(k) + kSearchPointerOffset, field.c_str());
+  if (offset < SearchPointerAt(count)) table.Fail(field, Hex(offset) + " lies among the search pointers");
+  return offset;
+}
+
+}  // namespace
+
+std::int64_t SearchPointerCount(const TableReader& table, const char* what) {
+  const std::int64_t count = table.Word(kListCount, "count");
+  if (table.Length() - kListFirstPointer < kSearchPointerSize * count)
     table.Fail("count", std::to_string(count) + " " + what + " do not fit in " + std::to_string(table.Length()) +
                             " bytes");
   return count;
 }
 
-}  // namespace
+TableReader ChainListAt(const TableReader& within, std::int64_t offset, const std::string& name,
+                        const std::string& offsetField, const std::string& endField) {
+  const TableReader header = within.Part(offset, kListFirstPointer, name, offsetField);
+  const std::int64_t length = static_cast<std::int64_t>(header.DWord(kListEndAddress, "end address")) + 1;
+  if (length < kListFirstPointer)
+    header.Fail("end address", Hex(static_cast<std::uint64_t>(length - 1)) + " is shorter than the list's header");
+  return within.Part(offset, length, name, endField);
+}
+
+TableReader PgcOfPointer(const TableReader& list, std::int64_t k, std::int64_t count) {
+  const std::string pgcn = Pointer(k, "PGC");
+  const std::string field = pgcn + " offset";
+  const std::uint32_t offset = OffsetAfterPointers(list, k, count, field);
+  if (offset >= list.Length())
+    list.Fail(field, Hex(offset) + " lies past the end of the table (" + std::to_string(list.Length()) + " bytes)");
+  const TableReader pgc = list.Part(offset, list.Length() - offset, pgcn, field);
+  if (!pgc.Contains(0, kPgcFixedSize))
+    pgc.Fail("", "is cut off: its fixed part of " + std::to_string(kPgcFixedSize) + " bytes runs past the table");
+  return pgc;
+}
+
+TableReader LanguageUnitList(const TableReader& table, std::int64_t k, std::int64_t count) {
+  const std::string name = Pointer(k, "language unit");
+  const std::uint32_t offset = OffsetAfterPointers(table, k, count, name + " PGCI_LU offset");
+  return ChainListAt(table, offset, name, name + " PGCI_LU offset", name + " PGCI_LU end address");
+}
+
 
 Pgci ReadPgci(const TableReader& list, Problems& problems) {
   Pgci pgci;
   pgci.offset = list.Start();
   pgci.length = list.Length();
-  const std::int64_t count = PointerCount(list, "search pointers");
+  const std::int64_t count = SearchPointerCount(list, "search pointers");
   for (std::int64_t i = 0; i < count; ++i) {
     PgciSrp srp;
-    const std::int64_t at = kFirstPointer + kPointerSize * i;
-    srp.category = list.DWord(at, "PGC category");
-    srp.offset = list.DWord(at + kPointerOffset, "PGC offset");
-    const std::string pgcn = "PGC " + std::to_string(i + 1);
-    try {
-      if (srp.offset < kFirstPointer + kPointerSize * count)
-        list.Fail(pgcn + " offset", Hex(srp.offset) + " lies among the search pointers");
-      if (srp.offset >= list.Length())
-        list.Fail(pgcn + " offset",
-                  Hex(srp.offset) + " lies past the end of the table (" + std::to_string(list.Length()) + " bytes)");
-      srp.pgc = ReadProgramChain(list.Part(srp.offset, list.Length() - srp.offset, pgcn, pgcn + " offset"));
-    } catch (const TableError& e) {
-      problems.push_back(e.AsProblem());
-    }
+    srp.category = list.DWord(SearchPointerAt(i) + kSearchPointerCategory, "PGC category");
+    srp.offset = list.DWord(SearchPointerAt(i) + kSearchPointerOffset, "PGC offset");
+    ReadGuarded(problems, [&] { srp.pgc = ReadProgramChain(PgcOfPointer(list, i, count)); });
     pgci.srps.push_back(std::move(srp));
   }
   return pgci;
@@ -75,26 +88,17 @@ ExistingMenus DecodeExistingMenus(std::uint8_t raw, MenuDomain domain) {
 PgciUt ReadPgciUt(const TableReader& table, MenuDomain domain, Problems& problems) {
   PgciUt ut;
   ut.table.length = table.Length();
-  const std::int64_t count = PointerCount(table, "language units");
+  const std::int64_t count = SearchPointerCount(table, "language units");
   for (std::int64_t i = 0; i < count; ++i) {
     MenuLanguageUnit unit;
-    const std::int64_t at = kFirstPointer + kPointerSize * i;
-    const std::uint8_t first = table.Byte(at + kLanguageCode, "language code");
-    const std::uint8_t second = table.Byte(at + kLanguageCode + 1, "language code");
+    const std::int64_t at = SearchPointerAt(i);
+    const std::uint8_t first = table.Byte(at + kSearchPointerLanguage, "language code");
+    const std::uint8_t second = table.Byte(at + kSearchPointerLanguage + 1, "language code");
     unit.language = LanguageLetters(first, second);
-    unit.languageExtension = table.Byte(at + kLanguageExtension, "language code extension");
-    unit.menus = DecodeExistingMenus(table.Byte(at + kExistingMenus, "existing menus"), domain);
-    unit.offset = table.DWord(at + kPointerOffset, "PGCI_LU offset");
-    const std::string name = "language unit " + std::to_string(i + 1);
-    try {
-      if (unit.offset < kFirstPointer + kPointerSize * count)
-        table.Fail(name + " PGCI_LU offset", Hex(unit.offset) + " lies among the search pointers");
-      const TableReader header = table.Part(unit.offset, kFirstPointer, name, name + " PGCI_LU offset");
-      const std::int64_t length = static_cast<std::int64_t>(header.DWord(kEndAddress, "end address")) + 1;
-      unit.pgci = ReadPgci(table.Part(unit.offset, length, name, name + " PGCI_LU end address"), problems);
-    } catch (const TableError& e) {
-      problems.push_back(e.AsProblem());
-    }
+    unit.languageExtension = table.Byte(at + kSearchPointerLanguageExtension, "language code extension");
+    unit.menus = DecodeExistingMenus(table.Byte(at + kSearchPointerExistingMenus, "existing menus"), domain);
+    unit.offset = table.DWord(at + kSearchPointerOffset, "PGCI_LU offset");
+    ReadGuarded(problems, [&] { unit.pgci = ReadPgci(LanguageUnitList(table, i, count), problems); });
     ut.units.push_back(std::move(unit));
   }
   return ut;

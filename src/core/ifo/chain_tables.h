@@ -1,6 +1,12 @@
-// The tables of program chains: a PGCI (VTS_PGCI, or the PGCI_LU of one menu
-// language unit) and the PGCI_UT of a menu domain (VMGM_PGCI_UT,
-// VTSM_PGCI_UT), which holds one PGCI_LU per menu language.
+// The tables of program chains: a chain list, PGCI (VTS_PGCI, or the PGCI_LU
+// of one menu language unit), and the PGCI_UT of a menu domain
+// (VMGM_PGCI_UT, VTSM_PGCI_UT), which holds one PGCI_LU per menu language.
+//
+// The locating functions find a list's search pointers, the PGC a pointer
+// leads to and the PGCI_LU of a language unit, each bounds-checked and
+// throwing TableError for a place that cannot be: the engine's rewrite,
+// which then changes the image in place, and the disc model, which then
+// reads every field, both find the chains through them.
 #pragma once
 
 #include <cstdint>
@@ -9,17 +15,40 @@
 #include <vector>
 
 #include "ifo_problem.h"
+#include "ifo_tables.h"
 #include "program_chain_info.h"
 #include "table_reader.h"
 
 namespace kestrune::ifo {
 
-// Where a table lies in its IFO, as its MAT pointer and end address say.
-struct TableSpan {
-  std::uint32_t sector = 0;  // start sector; 0 = absent
-  std::int64_t length = 0;   // end address + 1; 0 when absent
-  bool Present() const { return sector != 0; }
-};
+// --- locating -------------------------------------------------------------------
+
+// The count of search pointers of a chain list or PGCI_UT, checked against
+// the table's own length, so that no count makes a reader leave the table.
+// `what` names the pointers in the message ("search pointers").
+std::int64_t SearchPointerCount(const TableReader& table, const char* what);
+// The byte offset of search pointer `k` (from 0).
+constexpr std::int64_t SearchPointerAt(std::int64_t k) { return kListFirstPointer + kSearchPointerSize * k; }
+
+// The chain list whose header starts at `offset` of `within`, as long as its
+// end address says. Throws TableError naming `name` and the field that gave
+// the offset (`offsetField`) or the length (`endField`) when the header or
+// the list runs past `within`, or the list is shorter than its header.
+TableReader ChainListAt(const TableReader& within, std::int64_t offset, const std::string& name,
+                        const std::string& offsetField, const std::string& endField);
+
+// The PGC that search pointer `k` of `list` (which has `count` pointers)
+// leads to, as a window from its first byte to the list's end. Throws
+// TableError when the offset lies among the search pointers or so late in
+// the list that the PGC's fixed part does not fit.
+TableReader PgcOfPointer(const TableReader& list, std::int64_t k, std::int64_t count);
+
+// The PGCI_LU of language unit `k` of the PGCI_UT `table` (which has `count`
+// units). Throws TableError when its offset lies among the search pointers
+// or the unit does not lie inside the table.
+TableReader LanguageUnitList(const TableReader& table, std::int64_t k, std::int64_t count);
+
+// --- the chains as the disc model reads them --------------------------------------
 
 // A PGCI_SRP search pointer and the PGC it leads to. PGC numbers (PGCN) count
 // these pointers from 1; several pointers may lead to one PGC.

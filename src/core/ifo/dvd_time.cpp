@@ -1,13 +1,10 @@
 #include "dvd_time.h"
 
+#include "ifo_fields.h"
+
 namespace kestrune::ifo {
 
 namespace {
-
-constexpr std::uint32_t kRateBits = 0xC0;
-constexpr std::uint32_t kRate25 = 0x40;
-constexpr std::uint32_t kRate30 = 0xC0;
-constexpr std::uint32_t kFrameDigits = 0x3F;
 
 int FromBcd(std::uint32_t byte, bool& valid) {
   const int high = static_cast<int>(byte >> 4 & 0xF), low = static_cast<int>(byte & 0xF);
@@ -27,8 +24,8 @@ DvdTime DecodeDvdTime(std::uint32_t raw) {
   t.seconds = FromBcd(raw >> 8 & 0xFF, t.validBcd);
   t.frames = FromBcd(raw & kFrameDigits, t.validBcd);
   if (t.minutes > 59 || t.seconds > 59) t.validBcd = false;
-  const std::uint32_t rate = raw & kRateBits;
-  t.framesPerSecond = rate == kRate25 ? 25 : rate == kRate30 ? 30 : 0;
+  const std::uint32_t rate = raw & kFrameRateBits;
+  t.framesPerSecond = rate == kFrameRate25 ? 25 : rate == kFrameRate30 ? 30 : 0;
   return t;
 }
 

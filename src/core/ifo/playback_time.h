@@ -1,15 +1,14 @@
-// DVD playback times, as in a program chain (PGC +0x04) and a cell playback
-// entry (C_PBI +4): BCD hours, minutes and seconds, then a frame byte whose top
-// two bits give the frame rate (01 = 25 fps, 11 = 30 fps) and whose low six
-// bits hold the frame count in BCD.
+// DVD playback times as the engine writes them (ifo_fields.h says where the
+// fields lie and dvd_time.h reads them).
 #pragma once
 
 #include <cstdint>
 
 namespace kestrune {
 
-constexpr std::uint32_t kOneFramePal = 0x41;   // 00:00:00, frame 1 at 25 fps
-constexpr std::uint32_t kOneFrameNtsc = 0xC1;  // 00:00:00, frame 1 at 30 fps
+// The playback time of one frame: 00:00:00, frame 1, at 25 and 30 fps.
+constexpr std::uint32_t kOneFramePal = 0x41;
+constexpr std::uint32_t kOneFrameNtsc = 0xC1;
 
 // `frames` frames at 25 (pal) or 30 frames per second as a playback time.
 std::uint32_t FramesAsPlaybackTime(std::uint32_t frames, bool pal);

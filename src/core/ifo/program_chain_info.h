@@ -65,6 +65,31 @@ struct ProgramChain {
   bool SubpictureAvailable(std::size_t stream) const { return (subpictureControl.at(stream) & 0x80000000u) != 0; }
 };
 
+// Where the sub-tables of one PGC lie: offsets from its first byte, 0 for an
+// absent sub-table; each end is one past its last byte, the program map's
+// counted with the byte that pads it to even length, as it is stored.
+struct PgcLayout {
+  std::int64_t pgc = 0;   // image offset of the PGC
+  std::int64_t room = 0;  // bytes the chain may use: the window it was located in
+  std::uint8_t programs = 0;
+  std::uint8_t cells = 0;
+  std::int64_t commands = 0, commandsEnd = 0;
+  std::int64_t programMap = 0, programMapEnd = 0;
+  std::int64_t cellPlayback = 0, cellPlaybackEnd = 0;
+  std::int64_t cellPosition = 0, cellPositionEnd = 0;
+  // Command table, program map, C_PBI and C_POSI follow one another in this
+  // order, the order every authoring tool writes.
+  bool inStoredOrder = true;
+  bool overlapping = false;  // two sub-tables share bytes
+};
+
+// Locates the sub-tables of the PGC that starts at the first byte of `pgc`,
+// a window that runs as far as the chain may use. Throws TableError when its
+// fixed part does not fit, a sub-table lies inside the fixed part or runs
+// past the window, or the command table's end address leaves no room for its
+// header. Several PGCs' readers, the engine's rewrite among them, start here.
+PgcLayout LocatePgc(const TableReader& pgc);
+
 // Reads the PGC that starts at the first byte of `pgc`, a window that runs to
 // the end of the table holding it. Throws TableError when its fixed part or a
 // sub-table lies outside the window or inside the fixed part, or its command

@@ -1,16 +1,10 @@
 #include "stream_attributes.h"
 
+#include "ifo_fields.h"
+
 namespace kestrune::ifo {
 
 namespace {
-
-// Offsets from the domain's video attributes (MAT 0x100 or 0x200).
-constexpr std::int64_t kAudioCount = 0x02;
-constexpr std::int64_t kAudioAttributes = 0x04;
-constexpr std::int64_t kAudioEntrySize = 8;
-constexpr std::int64_t kSubpictureCount = 0x54;
-constexpr std::int64_t kSubpictureAttributes = 0x56;
-constexpr std::int64_t kSubpictureEntrySize = 6;
 
 // Language type 01: the language code field holds an ISO 639 code.
 constexpr std::uint8_t kLanguageCodePresent = 1;
@@ -83,18 +77,18 @@ StreamAttributes ReadStreamAttributes(const TableReader& mat, std::int64_t at, i
          std::to_string(count) + " is more than the " + std::to_string(max) + " streams the attributes have room for");
     return max;
   };
-  const int audio = capped(mat.Word(at + kAudioCount, "audio stream count"), maxAudio, "audio");
+  const int audio = capped(mat.Word(at + kAttrAudioCount, "audio stream count"), maxAudio, "audio");
   for (int i = 0; i < audio; ++i) {
     std::array<std::uint8_t, 8> raw{};
     for (std::size_t b = 0; b < raw.size(); ++b)
-      raw[b] = mat.Byte(at + kAudioAttributes + kAudioEntrySize * i + static_cast<std::int64_t>(b), "audio attributes");
+      raw[b] = mat.Byte(at + kAttrAudio + kAttrAudioSize * i + static_cast<std::int64_t>(b), "audio attributes");
     s.audio.push_back(DecodeAudioAttributes(raw));
   }
-  const int subpictures = capped(mat.Word(at + kSubpictureCount, "sub-picture stream count"), maxSubpictures, "sub-picture");
+  const int subpictures = capped(mat.Word(at + kAttrSubpictureCount, "sub-picture stream count"), maxSubpictures, "sub-picture");
   for (int i = 0; i < subpictures; ++i) {
     std::array<std::uint8_t, 6> raw{};
     for (std::size_t b = 0; b < raw.size(); ++b)
-      raw[b] = mat.Byte(at + kSubpictureAttributes + kSubpictureEntrySize * i + static_cast<std::int64_t>(b),
+      raw[b] = mat.Byte(at + kAttrSubpicture + kAttrSubpictureSize * i + static_cast<std::int64_t>(b),
                         "sub-picture attributes");
     s.subpictures.push_back(DecodeSubpictureAttributes(raw));
   }

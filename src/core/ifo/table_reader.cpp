@@ -68,7 +68,9 @@ std::uint32_t TableReader::DWord(std::int64_t offset, const char* field) const {
 }
 
 void TableReader::Fail(const std::string& field, const std::string& what) const {
-  std::string text = file_ + ": " + table_;
+  // A reader without a file name (the engine's, which names the file itself)
+  // starts its messages with the table.
+  std::string text = file_.empty() ? table_ : file_ + ": " + table_;
   if (!part_.empty()) text += ": " + part_;
   std::string named = field;
   if (!named.empty()) text += ": " + named;

@@ -66,6 +66,17 @@ class TableReader {
   std::int64_t tableStart_, tableLength_;  // of the whole table, for a part
 };
 
+// Runs `read`; a TableError it throws becomes a problem, so the tables after
+// a damaged one are still read.
+template <typename Read>
+void ReadGuarded(Problems& problems, Read&& read) {
+  try {
+    read();
+  } catch (const TableError& e) {
+    problems.push_back(e.AsProblem());
+  }
+}
+
 // "0x1A2B": how offsets and end addresses appear in messages.
 std::string Hex(std::uint64_t value);
 

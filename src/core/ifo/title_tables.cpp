@@ -8,21 +8,14 @@ namespace kestrune::ifo {
 
 namespace {
 
-constexpr std::int64_t kCount = 0;
-constexpr std::int64_t kFirstEntry = 8;
-
 // A disc holds at most 99 titles, and so does a title set.
 constexpr std::int64_t kMaxTitles = 99;
-
-// VTS_PTT_SRPT: 4-byte offsets of the titles' PTT lists, each PTT 4 bytes.
-constexpr std::int64_t kOffsetSize = 4;
-constexpr std::int64_t kPttSize = 4;
 
 // The entries that fit: a count beyond the table's room or beyond 99 titles
 // is a problem, and only the entries inside the table are read.
 std::int64_t EntriesThatFit(const TableReader& table, std::int64_t entrySize, Problems& problems) {
-  const std::int64_t count = table.Word(kCount, "title count");
-  const std::int64_t room = (table.Length() - kFirstEntry) / entrySize;
+  const std::int64_t count = table.Word(kListCount, "title count");
+  const std::int64_t room = (table.Length() - kTtSrptFirstEntry) / entrySize;
   std::int64_t usable = count;
   std::string why;
   if (count > kMaxTitles) {
@@ -39,12 +32,31 @@ std::int64_t EntriesThatFit(const TableReader& table, std::int64_t entrySize, Pr
 
 }  // namespace
 
+std::vector<std::uint32_t> ReadPttOffsets(const TableReader& table, std::int64_t count) {
+  std::vector<std::uint32_t> offsets;
+  for (std::int64_t t = 0; t < count; ++t)
+    offsets.push_back(table.DWord(kPttFirstTitle + kPttOffsetSize * t, "PTT list offset"));
+  return offsets;
+}
+
+std::uint32_t VtsAtrOffset(const TableReader& table, int n) {
+  return table.DWord(kVtsAtrtFirstOffset + 4 * (static_cast<std::int64_t>(n) - 1),
+                     ("VTS_ATR " + std::to_string(n) + " offset").c_str());
+}
+
+TableReader VtsAtrRecord(const TableReader& table, std::int64_t offset, int n) {
+  const std::string name = "VTS_ATR " + std::to_string(n);
+  const TableReader header = table.Part(offset, kVtsAtrEndAddress + 4, name, name + " offset");
+  const std::int64_t length = static_cast<std::int64_t>(header.DWord(kVtsAtrEndAddress, "end address")) + 1;
+  return table.Part(offset, length, name, name + " end address");
+}
+
 TtSrpt ReadTtSrpt(const TableReader& table, Problems& problems) {
   TtSrpt tt;
   tt.table.length = table.Length();
   const std::int64_t count = EntriesThatFit(table, kTtSrptEntrySize, problems);
   for (std::int64_t j = 0; j < count; ++j) {
-    const std::int64_t e = kFirstEntry + kTtSrptEntrySize * j;
+    const std::int64_t e = TtSrptEntryAt(j);
     TitleSearchPointer t;
     t.playbackType = table.Byte(e + kTtPlaybackType, "title playback type");
     t.angles = table.Byte(e + kTtAngles, "angle count");
@@ -61,9 +73,8 @@ TtSrpt ReadTtSrpt(const TableReader& table, Problems& problems) {
 VtsPttSrpt ReadVtsPttSrpt(const TableReader& table, Problems& problems) {
   VtsPttSrpt ptt;
   ptt.table.length = table.Length();
-  const std::int64_t count = EntriesThatFit(table, kOffsetSize, problems);
-  for (std::int64_t t = 0; t < count; ++t)
-    ptt.offsets.push_back(table.DWord(kFirstEntry + kOffsetSize * t, "PTT list offset"));
+  const std::int64_t count = EntriesThatFit(table, kPttOffsetSize, problems);
+  ptt.offsets = ReadPttOffsets(table, count);
   for (std::int64_t t = 0; t < count; ++t) {
     const std::int64_t from = ptt.offsets[static_cast<std::size_t>(t)];
     // A title's chapters run to the next title's list, the last one's to the
@@ -72,13 +83,13 @@ VtsPttSrpt ReadVtsPttSrpt(const TableReader& table, Problems& problems) {
     const std::string title = "VTS title " + std::to_string(t + 1);
     std::vector<Ptt> chapters;
     try {
-      if (from < kFirstEntry + kOffsetSize * count || to < from)
+      if (from < kPttFirstTitle + kPttOffsetSize * count || to < from)
         table.Fail(title + " PTT list offset", Hex(static_cast<std::uint64_t>(from)) +
                                                    " does not lie after the offsets and before the next title's");
       // The list's own length bounds its PTTs.
       const TableReader list = table.Part(from, to - from, title, title + " PTT list offset");
-      for (std::int64_t p = 0; p + kPttSize <= list.Length(); p += kPttSize)
-        chapters.push_back({list.Word(p, "PGCN"), list.Word(p + 2, "PGN")});
+      for (std::int64_t p = 0; p + kPttEntrySize <= list.Length(); p += kPttEntrySize)
+        chapters.push_back({list.Word(p + kPttPgcn, "PGCN"), list.Word(p + kPttPgn, "PGN")});
     } catch (const TableError& e) {
       problems.push_back(e.AsProblem());
     }

@@ -1,13 +1,15 @@
-// The title search tables: TT_SRPT of the video manager (every title of the
-// disc, with its title set and that set's start sector) and VTS_PTT_SRPT of a
-// title set (where each chapter, a part of title, starts).
+// The title tables: TT_SRPT of the video manager (every title of the disc,
+// with its title set and that set's start sector), VMG_VTS_ATRT (a copy of
+// every title set's attributes) and VTS_PTT_SRPT of a title set (where each
+// chapter, a part of title, starts).
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
-#include "chain_tables.h"
+#include "ifo_fields.h"
 #include "ifo_problem.h"
+#include "ifo_tables.h"
 #include "table_reader.h"
 
 namespace kestrune::ifo {
@@ -39,6 +41,19 @@ struct VtsPttSrpt {
   std::vector<std::uint32_t> offsets;       // of each title's PTT list from the table's first byte
   std::vector<std::vector<Ptt>> titles;     // the chapters of VTS title 1, 2, ...
 };
+
+// The byte offset of TT_SRPT entry `j` (from 0).
+constexpr std::int64_t TtSrptEntryAt(std::int64_t j) { return kTtSrptFirstEntry + kTtSrptEntrySize * j; }
+// The offsets of the PTT lists of the first `count` titles of VTS_PTT_SRPT
+// `table`; throws TableError when they run past the table.
+std::vector<std::uint32_t> ReadPttOffsets(const TableReader& table, std::int64_t count);
+
+// The offset of title set `n`'s VTS_ATR record in VMG_VTS_ATRT `table`;
+// throws TableError when the offset field lies outside the table.
+std::uint32_t VtsAtrOffset(const TableReader& table, int n);
+// The VTS_ATR record at `offset` of `table`, as long as its end address says;
+// throws TableError when it does not lie inside the table.
+TableReader VtsAtrRecord(const TableReader& table, std::int64_t offset, int n);
 
 // Both throw TableError for a count that does not fit the table; entries
 // that fit are read.

@@ -44,13 +44,13 @@ std::vector<int> Verifier::TitlesPlaying(const SetData& set, std::int64_t pgcOff
 
 void Verifier::CheckTitles() {
   if (!vmg_.modelRead || !vmg_.vmg.ttSrpt.table.Present()) return;
-  const std::int64_t tt = static_cast<std::int64_t>(vmg_.vmg.ttSrpt.table.sector) * 2048;
+  const std::int64_t tt = vmg_.vmg.ttSrpt.table.Start();
   const int counted = vmg_.vmg.mat.titleSetCount;
   std::set<std::pair<int, int>> listed;  // (title set, VTS title) of every TT_SRPT entry
   const auto& titles = vmg_.vmg.ttSrpt.titles;
   for (std::size_t j = 0; j < titles.size(); ++j) {
     const ifo::TitleSearchPointer& t = titles[j];
-    const std::int64_t e = tt + kTtSrptFirstEntry + kTtSrptEntrySize * static_cast<std::int64_t>(j);
+    const std::int64_t e = tt + ifo::TtSrptEntryAt(static_cast<std::int64_t>(j));
     const std::string title = "title " + Number(static_cast<std::int64_t>(j) + 1) + " ";
     const SetData* set = t.titleSet <= counted ? TitleSet(t.titleSet) : nullptr;
     if (set == nullptr) {
@@ -78,16 +78,16 @@ void Verifier::CheckTitles() {
   for (const SetData& set : titleSets_) {
     if (!set.modelRead || !set.vts.vtsPttSrpt.table.Present()) continue;
     const ifo::VtsPttSrpt& table = set.vts.vtsPttSrpt;
-    const std::int64_t start = static_cast<std::int64_t>(table.table.sector) * 2048;
+    const std::int64_t start = table.table.Start();
     const auto& srps = set.vts.vtsPgci.srps;
     for (std::size_t t = 0; t < table.titles.size(); ++t) {
       const std::string title = "VTS title " + Number(static_cast<std::int64_t>(t) + 1) + " ";
       if (set.number <= counted && listed.count({set.number, static_cast<int>(t + 1)}) == 0)
-        Add(Severity::kWarning, set.ifoName, "VTS_PTT_SRPT", title, start + 8 + 4 * static_cast<std::int64_t>(t),
+        Add(Severity::kWarning, set.ifoName, "VTS_PTT_SRPT", title, start + kPttFirstTitle + kPttOffsetSize * static_cast<std::int64_t>(t),
             "is in no title of TT_SRPT", "", "players cannot reach it by title");
       for (std::size_t p = 0; p < table.titles[t].size(); ++p) {
         const ifo::Ptt& ptt = table.titles[t][p];
-        const std::int64_t at = start + table.offsets[t] + 4 * static_cast<std::int64_t>(p);
+        const std::int64_t at = start + table.offsets[t] + kPttEntrySize * static_cast<std::int64_t>(p);
         const std::string chapter = title + "chapter " + Number(static_cast<std::int64_t>(p) + 1) + " ";
         if (ptt.pgcn < 1 || ptt.pgcn > srps.size()) {
           Add(Severity::kError, set.ifoName, "VTS_PTT_SRPT", chapter + "PGCN", at, Number(ptt.pgcn),
@@ -99,7 +99,7 @@ void Verifier::CheckTitles() {
         if (!pgc) continue;  // the PGC's own finding says why
         const std::size_t programs = pgc->programMap.size();
         if (ptt.pgn < 1 || ptt.pgn > programs)
-          Add(Severity::kError, set.ifoName, "VTS_PTT_SRPT", chapter + "PGN", at + 2, Number(ptt.pgn),
+          Add(Severity::kError, set.ifoName, "VTS_PTT_SRPT", chapter + "PGN", at + kPttPgn, Number(ptt.pgn),
               "a program from 1 to " + Number(static_cast<std::int64_t>(programs)) + " of PGC " + Number(ptt.pgcn),
               "the chapter starts at no program");
       }
@@ -122,7 +122,7 @@ std::vector<Domain> Verifier::DomainsOf(const SetData& set) const {
     d.vobs = &vobs;
     d.cAdt = &cAdt;
     d.vobuAdmap = &map;
-    d.videoAttributes = attributes(0x100);
+    d.videoAttributes = attributes(kMatMenuVideoAttributes);
     if (ut.units.empty()) {
       domains.push_back(d);  // no chains, but the menu VOB set is still checked
       return;
@@ -158,7 +158,7 @@ std::vector<Domain> Verifier::DomainsOf(const SetData& set) const {
   titles.vobs = &set.titleVobs;
   titles.cAdt = &set.vts.vtsCAdt;
   titles.vobuAdmap = &set.vts.vtsVobuAdmap;
-  titles.videoAttributes = attributes(0x200);
+  titles.videoAttributes = attributes(kVtsiTitleVideoAttributes);
   domains.push_back(titles);
   return domains;
 }
@@ -310,7 +310,7 @@ void Verifier::CheckAddressTables(const Domain& domain) {
   // Without a VOBU_ADMAP (CheckTables names it) nothing is checked against one.
   if (!domain.vobuAdmap->table.Present()) badAdmaps_.push_back(domain.vobuAdmap);
   if (domain.vobuAdmap->table.Present()) {
-    const std::int64_t at = static_cast<std::int64_t>(domain.vobuAdmap->table.sector) * 2048 + kVobuAdmapHeader;
+    const std::int64_t at = domain.vobuAdmap->table.Start() + kVobuAdmapHeader;
     const auto& map = domain.vobuAdmap->vobuStartSectors;
     if (map.empty())
       Add(Severity::kError, file, admapName, "end address", at - kVobuAdmapHeader, "no VOBU", "a VOBU at sector 0",
@@ -318,7 +318,7 @@ void Verifier::CheckAddressTables(const Domain& domain) {
     const std::size_t before = report_.findings.size();
     for (std::size_t i = 0; i < map.size(); ++i) {
       const std::string field = "VOBU " + Number(static_cast<std::int64_t>(i) + 1) + " start sector";
-      const std::int64_t pos = at + 4 * static_cast<std::int64_t>(i);
+      const std::int64_t pos = at + kVobuAdmapEntrySize * static_cast<std::int64_t>(i);
       if (i == 0 && map[0] != 0) {
         Add(Severity::kError, file, admapName, field, pos, Number(map[0]), "0",
             "the first VOBU of a VOB set starts at its first sector");
@@ -338,18 +338,18 @@ void Verifier::CheckAddressTables(const Domain& domain) {
     if (map.empty() || report_.findings.size() != before) badAdmaps_.push_back(domain.vobuAdmap);
   }
   if (domain.cAdt != nullptr && domain.cAdt->table.Present()) {
-    const std::int64_t at = static_cast<std::int64_t>(domain.cAdt->table.sector) * 2048 + kCAdtHeader;
+    const std::int64_t at = domain.cAdt->table.Start() + kCAdtHeader;
     for (std::size_t i = 0; i < domain.cAdt->cells.size(); ++i) {
       const ifo::CellAddress& a = domain.cAdt->cells[i];
       const std::string entry = "entry " + Number(static_cast<std::int64_t>(i) + 1) + " (VOB " + Number(a.vobId) +
                                 " cell " + Number(a.cellId) + ") ";
       const std::int64_t pos = at + kCAdtEntrySize * static_cast<std::int64_t>(i);
       if (a.lastSector >= sectors) {
-        Add(Severity::kError, file, cAdtName, entry + "last sector", pos + 8, Number(a.lastSector),
+        Add(Severity::kError, file, cAdtName, entry + "last sector", pos + kCAdtLastSector, Number(a.lastSector),
             "at most " + Number(sectors - 1) + ", the last sector of " + domain.vobs->name,
             "the cell piece lies past its VOB set");
       } else if (a.startSector > a.lastSector) {
-        Add(Severity::kError, file, cAdtName, entry + "start sector", pos + 4, Number(a.startSector),
+        Add(Severity::kError, file, cAdtName, entry + "start sector", pos + kCAdtStartSector, Number(a.startSector),
             "at most " + Number(a.lastSector) + ", its last sector", "the cell piece has no sectors");
       }
     }

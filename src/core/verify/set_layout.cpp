@@ -2,11 +2,12 @@
 // tables inside the IFO, the MAT's sector fields against the files of the
 // set, the sets laid out in disc order against TT_SRPT, and VMG_VTS_ATRT.
 #include <algorithm>
+#include <type_traits>
 
-#include "big_endian.h"
 #include "dvd_files.h"
 #include "file_layer.h"
 #include "ifo_fields.h"
+#include "title_tables.h"
 #include "verifier.h"
 
 namespace kestrune::verify {
@@ -15,34 +16,22 @@ namespace {
 
 constexpr int kMaxTitleSets = 99;
 
-// VMG_VTS_ATRT: record count, end address, then one 4-byte offset per title
-// set; a VTS_ATR holds its end address, the VTS category (VTSI_MAT 0x22) and
-// from +8 a copy of VTSI_MAT from 0x100.
-constexpr std::int64_t kAtrtHeader = 8;
-constexpr std::int64_t kAtrCategory = 4;
-constexpr std::int64_t kAtrAttributes = 8;
-constexpr std::int64_t kAtrMirrorBase = 0xF8;  // record byte k (k >= 8) mirrors VTSI_MAT 0xF8 + k
-
 struct TableAt {
-  const char* name;
-  std::int64_t pointer;  // MAT offset of its start sector
+  const ifo::TableKind* kind;
   const ifo::TableSpan* span;
-  std::int64_t endAt;    // offset of its end address from its first byte
 };
 
+// The tables of a set's IFO in file order, with where the model keeps their places.
 std::vector<TableAt> TablesOf(const SetData& set) {
+  std::vector<TableAt> tables;
   if (set.number == 0) {
-    const disc::VideoManager& v = set.vmg;
-    return {{"TT_SRPT", 0xC4, &v.ttSrpt.table, 4},          {"VMGM_PGCI_UT", 0xC8, &v.vmgmPgciUt.table, 4},
-            {"VMG_PTL_MAIT", 0xCC, &v.ptlMait, 4},           {"VMG_VTS_ATRT", 0xD0, &v.vtsAtrt, 4},
-            {"VMG_TXTDT_MG", 0xD4, &v.txtdtMg, 16},          {"VMGM_C_ADT", 0xD8, &v.vmgmCAdt.table, 4},
-            {"VMGM_VOBU_ADMAP", 0xDC, &v.vmgmVobuAdmap.table, 0}};
+    for (std::size_t i = 0; i < ifo::kVmgTables.size(); ++i)
+      tables.push_back({&ifo::kVmgTables[i], &disc::SpanOf(set.vmg, static_cast<ifo::VmgTable>(i))});
+  } else {
+    for (std::size_t i = 0; i < ifo::kVtsTables.size(); ++i)
+      tables.push_back({&ifo::kVtsTables[i], &disc::SpanOf(set.vts, static_cast<ifo::VtsTable>(i))});
   }
-  const disc::VideoTitleSet& v = set.vts;
-  return {{"VTS_PTT_SRPT", 0xC8, &v.vtsPttSrpt.table, 4},    {"VTS_PGCI", 0xCC, &v.vtsPgciTable, 4},
-          {"VTSM_PGCI_UT", 0xD0, &v.vtsmPgciUt.table, 4},    {"VTS_TMAPTI", 0xD4, &v.vtsTmapti, 4},
-          {"VTSM_C_ADT", 0xD8, &v.vtsmCAdt.table, 4},        {"VTSM_VOBU_ADMAP", 0xDC, &v.vtsmVobuAdmap.table, 0},
-          {"VTS_C_ADT", 0xE0, &v.vtsCAdt.table, 4},          {"VTS_VOBU_ADMAP", 0xE4, &v.vtsVobuAdmap.table, 0}};
+  return tables;
 }
 
 // The MAT field or table that holds byte `offset` of an IFO, for findings
@@ -52,19 +41,29 @@ std::pair<std::string, std::string> FieldAt(const SetData& set, std::int64_t& of
     std::int64_t from, to;
     const char* name;
   };
-  static constexpr MatField kFields[] = {
-      {0x00, 0x0B, "identifier"},         {0x0C, 0x0F, "last sector"},     {0x1C, 0x1F, "IFO last sector"},
-      {0x20, 0x21, "version"},            {0x22, 0x25, "category"},        {0x3E, 0x3F, "title set count"},
-      {0x80, 0x83, "end address"},        {0x84, 0x87, "first-play PGC offset"},
-      {0xC0, 0xC3, "menu VOB start sector"}, {0xC4, 0xE7, "table start sectors"},
-      {0x100, 0x1FF, "menu attributes"},  {0x200, 0x3FF, "title attributes"}};
+  // The sector fields from 0xC4 on, of either MAT: the table start sectors
+  // (and VTSI_MAT's VTSTT_VOBS start).
+  constexpr std::int64_t firstPointer = kVmgiTtSrpt, lastPointer = kVtsiVobuAdmap;
+  const MatField fields[] = {
+      {0, kIdentifierLength - 1, "identifier"},
+      {kMatLastSector, kMatLastSector + 3, "last sector"},
+      {kMatIfoLastSector, kMatIfoLastSector + 3, "IFO last sector"},
+      {kMatVersion - 1, kMatVersion, "version"},
+      {kMatCategory, kMatCategory + 3, "category"},
+      {kVmgiTitleSetCount, kVmgiTitleSetCount + 1, "title set count"},
+      {kMatEndAddress, kMatEndAddress + 3, "end address"},
+      {kVmgiFirstPlayPgc, kVmgiFirstPlayPgc + 3, "first-play PGC offset"},
+      {kMatMenuVobsSector, kMatMenuVobsSector + 3, "menu VOB start sector"},
+      {firstPointer, lastPointer + 3, "table start sectors"},
+      {kMatMenuVideoAttributes, kVtsiTitleVideoAttributes - 1, "menu attributes"},
+      {kVtsiTitleVideoAttributes, 0x3FF, "title attributes"}};
   const std::int64_t matEnd = set.number == 0 ? set.vmg.mat.matEndAddress : set.vts.mat.matEndAddress;
-  if (offset <= std::max<std::int64_t>(matEnd, 0xFF)) {
-    for (const MatField& f : kFields) {
+  if (offset <= std::max<std::int64_t>(matEnd, kMatMenuVideoAttributes - 1)) {
+    for (const MatField& f : fields) {
       if (offset >= f.from && offset <= f.to) {
-        if (set.number == 0 && f.from == 0x200) break;
+        if (set.number == 0 && f.from == kVtsiTitleVideoAttributes) break;
         // The table start sectors are 4-byte fields of their own.
-        offset = f.from == 0xC4 ? offset - (offset - f.from) % 4 : f.from;
+        offset = f.from == firstPointer ? offset - (offset - f.from) % 4 : f.from;
         return {set.MatName(), f.name};
       }
     }
@@ -72,9 +71,9 @@ std::pair<std::string, std::string> FieldAt(const SetData& set, std::int64_t& of
   }
   if (set.modelRead) {
     for (const TableAt& t : TablesOf(set)) {
-      const std::int64_t start = static_cast<std::int64_t>(t.span->sector) * kSectorSize;
+      const std::int64_t start = t.span->Start();
       if (t.span->Present() && offset >= start && offset < start + std::max<std::int64_t>(t.span->length, 1))
-        return {t.name, ""};
+        return {t.kind->name, ""};
     }
   }
   return {"", ""};
@@ -146,32 +145,33 @@ void Verifier::CheckTables(const SetData& set) {
   bool insideMat = false;
   for (const TableAt& t : TablesOf(set)) {
     if (!t.span->Present()) continue;
-    const std::string field = std::string(t.name) + " start sector";
+    const char* name = t.kind->name;
+    const std::string field = std::string(name) + " start sector";
     const std::int64_t start = static_cast<std::int64_t>(t.span->sector) * kSectorSize;
     if (start <= matEnd) {
       insideMat = true;
       continue;
     }
     if (start >= ifoEnd) {
-      if (!Has(set.ifoName, t.name, "start sector"))
-        Add(Severity::kError, set.ifoName, set.MatName(), field, t.pointer, Number(t.span->sector),
+      if (!Has(set.ifoName, name, "start sector"))
+        Add(Severity::kError, set.ifoName, set.MatName(), field, t.kind->matPointer, Number(t.span->sector),
             "a sector up to the IFO's last sector " + Number(set.IfoLastSector()), "the table lies outside the IFO");
       continue;
     }
     if (t.span->length <= 0) continue;  // its header could not be read: noted
-    if (start + t.span->length > ifoEnd && !Has(set.ifoName, t.name, "end address"))
-      Add(Severity::kError, set.ifoName, t.name, "end address", start + t.endAt,
+    if (start + t.span->length > ifoEnd && !Has(set.ifoName, name, "end address"))
+      Add(Severity::kError, set.ifoName, name, "end address", start + t.kind->endAddressAt,
           ifo::Hex(static_cast<std::uint64_t>(t.span->length - 1)),
           "at most " + ifo::Hex(static_cast<std::uint64_t>(ifoEnd - start - 1)),
           "the table runs past the IFO's last sector (0x1C = " + Number(set.IfoLastSector()) + ")");
-    placed.push_back({t.name, t.pointer, start, start + t.span->length, start + t.endAt});
+    placed.push_back({name, t.kind->matPointer, start, start + t.span->length, start + t.kind->endAddressAt});
   }
   // A table inside the MAT: the MAT's end address, not every table, is what
   // is most likely wrong.
   if (insideMat) {
     std::int64_t first = ifoEnd;
     for (const TableAt& t : TablesOf(set))
-      if (t.span->Present()) first = std::min<std::int64_t>(first, static_cast<std::int64_t>(t.span->sector) * kSectorSize);
+      if (t.span->Present()) first = std::min<std::int64_t>(first, t.span->Start());
     Add(Severity::kError, set.ifoName, set.MatName(), "end address", kMatEndAddress, ifo::Hex(static_cast<std::uint64_t>(matEnd)),
         "less than " + ifo::Hex(static_cast<std::uint64_t>(first)) + ", where the first table starts",
         "the MAT and its tables would overlap");
@@ -200,28 +200,36 @@ void Verifier::CheckTables(const SetData& set) {
   }
 
   // The tables every set needs for what it holds.
-  const auto require = [&](const ifo::TableSpan& span, const char* name, std::int64_t pointer, const char* why) {
-    if (!span.Present())
-      Add(Severity::kError, set.ifoName, set.MatName(), std::string(name) + " start sector", pointer, "0",
-          "a table", why);
+  const auto require = [&](auto table, const char* why) {
+    const ifo::TableKind& kind = ifo::KindOf(table);
+    bool present = false;
+    if constexpr (std::is_same_v<decltype(table), ifo::VmgTable>)
+      present = disc::SpanOf(set.vmg, table).Present();
+    else
+      present = disc::SpanOf(set.vts, table).Present();
+    if (!present)
+      Add(Severity::kError, set.ifoName, set.MatName(), std::string(kind.name) + " start sector", kind.matPointer,
+          "0", "a table", why);
   };
+  using ifo::VmgTable;
+  using ifo::VtsTable;
   if (set.number == 0) {
-    require(set.vmg.ttSrpt.table, "TT_SRPT", 0xC4, "players find every title through it");
-    require(set.vmg.vtsAtrt, "VMG_VTS_ATRT", 0xD0, "players read each title set's attributes from it");
+    require(VmgTable::kTtSrpt, "players find every title through it");
+    require(VmgTable::kVtsAtrt, "players read each title set's attributes from it");
     if (set.vmg.mat.vmgmVobsSector != 0) {
-      require(set.vmg.vmgmCAdt.table, "VMGM_C_ADT", 0xD8, "the menu VOB set needs its cell addresses");
-      require(set.vmg.vmgmVobuAdmap.table, "VMGM_VOBU_ADMAP", 0xDC, "the menu VOB set needs its VOBU addresses");
+      require(VmgTable::kVmgmCAdt, "the menu VOB set needs its cell addresses");
+      require(VmgTable::kVmgmVobuAdmap, "the menu VOB set needs its VOBU addresses");
     }
   } else {
-    require(set.vts.vtsPttSrpt.table, "VTS_PTT_SRPT", 0xC8, "players find every chapter through it");
-    require(set.vts.vtsCAdt.table, "VTS_C_ADT", 0xE0, "the title VOB set needs its cell addresses");
-    require(set.vts.vtsVobuAdmap.table, "VTS_VOBU_ADMAP", 0xE4, "the title VOB set needs its VOBU addresses");
+    require(VtsTable::kPttSrpt, "players find every chapter through it");
+    require(VtsTable::kCAdt, "the title VOB set needs its cell addresses");
+    require(VtsTable::kVobuAdmap, "the title VOB set needs its VOBU addresses");
     if (!set.vts.vtsTmapti.Present() && set.vts.vtsPgciTable.Present())
-      Add(Severity::kNote, set.ifoName, set.MatName(), "VTS_TMAPTI start sector", 0xD4, "0", "",
+      Add(Severity::kNote, set.ifoName, set.MatName(), "VTS_TMAPTI start sector", kVtsiTmapti, "0", "",
           "without time maps players cannot jump to a time in its titles (a blanked title set needs none)");
     if (set.vts.mat.vtsmVobsSector != 0) {
-      require(set.vts.vtsmCAdt.table, "VTSM_C_ADT", 0xD8, "the menu VOB set needs its cell addresses");
-      require(set.vts.vtsmVobuAdmap.table, "VTSM_VOBU_ADMAP", 0xDC, "the menu VOB set needs its VOBU addresses");
+      require(VtsTable::kVtsmCAdt, "the menu VOB set needs its cell addresses");
+      require(VtsTable::kVtsmVobuAdmap, "the menu VOB set needs its VOBU addresses");
     }
   }
 }
@@ -328,7 +336,7 @@ void Verifier::CheckDiscLayout() {
 
   // The sets in disc order: the video manager, then title sets 1, 2, ...
   // Each starts where TT_SRPT says, which must not lie inside the set before.
-  const std::int64_t tt = static_cast<std::int64_t>(vmg_.vmg.ttSrpt.table.sector) * kSectorSize;
+  const std::int64_t tt = vmg_.vmg.ttSrpt.table.Start();
   const auto& titles = vmg_.vmg.ttSrpt.titles;
   std::int64_t previousStart = 0;
   std::int64_t previousExtent = vmg_.extent;
@@ -338,7 +346,7 @@ void Verifier::CheckDiscLayout() {
     std::int64_t start = -1;
     for (std::size_t j = 0; j < titles.size(); ++j) {
       if (titles[j].titleSet != set.number) continue;
-      const std::int64_t at = tt + kTtSrptFirstEntry + kTtSrptEntrySize * static_cast<std::int64_t>(j) + kTtTitleSetSector;
+      const std::int64_t at = tt + ifo::TtSrptEntryAt(static_cast<std::int64_t>(j)) + kTtTitleSetSector;
       const std::string field = "title " + Number(static_cast<std::int64_t>(j) + 1) + " title set start sector";
       const std::int64_t sector = titles[j].titleSetSector;
       if (start >= 0) {
@@ -376,13 +384,13 @@ void Verifier::CheckDiscLayout() {
 
 void Verifier::CheckVtsAtrt() {
   if (!vmg_.modelRead || !vmg_.vmg.vtsAtrt.Present() || vmg_.vmg.vtsAtrt.length <= 0) return;
-  const std::int64_t start = static_cast<std::int64_t>(vmg_.vmg.vtsAtrt.sector) * kSectorSize;
+  const std::int64_t start = vmg_.vmg.vtsAtrt.Start();
   const IfoImage& image = *vmg_.image;
   const std::int64_t length = std::min(vmg_.vmg.vtsAtrt.length, image.Size() - start);
+  if (length < kVtsAtrtFirstOffset) return;
+  const ifo::TableReader atrt(image, vmg_.ifoName, "VMG_VTS_ATRT", start, length);
   const auto byteAt = [&](std::int64_t off) { return image.Data()[start + off]; };
-  const auto dwordAt = [&](std::int64_t off) { return GetBigEndian<std::uint32_t>(image.Data() + start + off); };
-  if (length < kAtrtHeader) return;
-  const std::int64_t records = GetBigEndian<std::uint16_t>(image.Data() + start);
+  const std::int64_t records = atrt.Word(kListCount, "record count");
   const int counted = vmg_.vmg.mat.titleSetCount;
   if (records != counted)
     Add(Severity::kError, vmg_.ifoName, "VMG_VTS_ATRT", "record count", start, Number(records),
@@ -391,28 +399,31 @@ void Verifier::CheckVtsAtrt() {
   // named above, once).
   for (std::int64_t n = 1; n <= std::min<std::int64_t>({records, counted, kMaxTitleSets}); ++n) {
     const std::string rec = "VTS_ATR " + Number(n);
-    const std::int64_t pointer = kAtrtHeader + 4 * (n - 1);
+    const std::int64_t pointer = kVtsAtrtFirstOffset + 4 * (n - 1);
     if (length - pointer < 4) {
       Add(Severity::kError, vmg_.ifoName, "VMG_VTS_ATRT", rec + " offset", start + pointer, "past the table's end",
           "inside the table");
       break;
     }
-    const std::int64_t at = dwordAt(pointer);
-    if (at < pointer + 4 || at > length - kAtrAttributes) {
+    const std::int64_t at = ifo::VtsAtrOffset(atrt, static_cast<int>(n));
+    if (at < pointer + 4 || at > length - kVtsAtrAttributes) {
       Add(Severity::kError, vmg_.ifoName, "VMG_VTS_ATRT", rec + " offset", start + pointer,
           ifo::Hex(static_cast<std::uint64_t>(at)), "an offset inside the table, after the offsets");
       continue;
     }
     const SetData* set = TitleSet(static_cast<int>(n));
     if (set == nullptr || !set->image) continue;  // its IFO's finding says why
-    const std::int64_t end = std::min<std::int64_t>(dwordAt(at), length - at - 1);
+    const std::int64_t end =
+        std::min<std::int64_t>(atrt.DWord(at + kVtsAtrEndAddress, "end address"), length - at - 1);
     const IfoImage& vts = *set->image;
-    for (std::int64_t k = kAtrCategory; k <= end; ++k) {
-      const std::int64_t matPos = k < kAtrAttributes ? kMatCategory + (k - kAtrCategory) : kAtrMirrorBase + k;
+    for (std::int64_t k = kVtsAtrCategory; k <= end; ++k) {
+      const std::int64_t matPos =
+          k < kVtsAtrAttributes ? kMatCategory + (k - kVtsAtrCategory) : kVtsAtrMirrorBase + k;
       if (!vts.Contains(matPos, 1)) break;
       if (byteAt(at + k) == vts.Data()[matPos]) continue;
       Add(Severity::kError, vmg_.ifoName, "VMG_VTS_ATRT",
-          rec + (k < kAtrAttributes ? " category" : " attributes") + " byte " + ifo::Hex(static_cast<std::uint64_t>(k)),
+          rec + (k < kVtsAtrAttributes ? " category" : " attributes") + " byte " +
+              ifo::Hex(static_cast<std::uint64_t>(k)),
           start + at + k, ifo::Hex(byteAt(at + k)),
           ifo::Hex(vts.Data()[matPos]) + " as at VTSI_MAT " + ifo::Hex(static_cast<std::uint64_t>(matPos)) + " of " +
               set->ifoName,

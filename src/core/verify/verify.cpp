@@ -134,7 +134,7 @@ void Verifier::LoadSet(SetData& set) {
   for (const VobSet* vobs : {&set.menuVobs, &set.titleVobs}) report_.vobBytes += vobs->Bytes();
 
   ifo::Problems problems;
-  set.image = ifo::ReadIfoFile(report_.folder, set.ifoName, set.number == 0 ? "DVDVIDEO-VMG" : "DVDVIDEO-VTS",
+  set.image = ifo::ReadIfoFile(report_.folder, set.ifoName, set.number == 0 ? ifo::IfoKind::kVmg : ifo::IfoKind::kVts,
                                 problems);
   if (set.image) {
     report_.ifoBytesRead += set.image->Size();
