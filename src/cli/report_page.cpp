@@ -1,6 +1,7 @@
 #include "report_page.h"
 
 #include <array>
+#include <cctype>
 #include <cstdio>
 #include <sstream>
 

@@ -1,6 +1,7 @@
 #include "first_picture.h"
 
 #include "nav_pack.h"
+#include "sector.h"
 #include "video_packets.h"
 
 namespace kestrune::picture {
@@ -42,6 +43,18 @@ std::optional<Frame> PictureOfVobu(SectorSource& source, std::int64_t sector, Fr
 }
 
 }  // namespace
+
+bool MemorySectors::Read(std::int64_t first, std::int64_t count, std::vector<std::uint8_t>& out, std::string& why) {
+  const std::int64_t sectors = static_cast<std::int64_t>(bytes_.size()) / kSectorSize;
+  if (first < 0 || count <= 0 || first >= sectors || count > sectors - first) {
+    why = "sectors " + std::to_string(first) + " to " + std::to_string(first + count - 1) + " lie past the last, " +
+          std::to_string(sectors - 1);
+    return false;
+  }
+  out.assign(bytes_.begin() + SectorStart(first), bytes_.begin() + SectorStart(first + count));
+  bytesRead += SectorStart(count);
+  return true;
+}
 
 FoundPicture FindFirstPicture(SectorSource& source, std::int64_t first, std::int64_t lastVobuStart,
                               FrameDecoder& decoder, const PictureSearch& search) {

@@ -23,6 +23,17 @@ class SectorSource {
   virtual bool Read(std::int64_t first, std::int64_t count, std::vector<std::uint8_t>& out, std::string& why) = 0;
 };
 
+// Sectors held in memory (the fuzz target's input, tests' damaged copies).
+class MemorySectors final : public SectorSource {
+ public:
+  explicit MemorySectors(std::vector<std::uint8_t> bytes) : bytes_(std::move(bytes)) {}
+  bool Read(std::int64_t first, std::int64_t count, std::vector<std::uint8_t>& out, std::string& why) override;
+  std::int64_t bytesRead = 0;
+
+ private:
+  std::vector<std::uint8_t> bytes_;
+};
+
 struct PictureSearch {
   int maxVobus = 5;  // VOBUs looked at for a picture that is not black
   // The most sectors a first reference picture may take (1 MiB): a larger

@@ -11,7 +11,7 @@ namespace kestrune::picture {
 
 namespace {
 
-constexpr int kLitLuma = 40;
+constexpr int kLitLuma = 64;
 constexpr int kGrid = 4;
 
 std::string AvError(int code) {

@@ -21,9 +21,10 @@ class Frame {
   explicit Frame(std::shared_ptr<AVFrame> frame) : frame_(std::move(frame)) {}
   int Width() const;
   int Height() const;
-  // The share of the picture, from 0 to 1, that is brighter than black: luma
-  // samples (on a grid of every fourth sample of every fourth line) above 40,
-  // well over the black level of 16 and the noise of a black picture.
+  // The share of the picture, from 0 to 1, that is lit: luma samples (on a
+  // grid of every fourth sample of every fourth line) above 64, a fifth of
+  // the way from black (16) to white (235), well over the noise of a black
+  // picture and the first pictures of a fade from black.
   double LitShare() const;
   // Fewer than 1 % of the samples lit: a black or nearly black picture, as
   // many titles and menus start.

@@ -53,10 +53,13 @@ bool ReadVobSectors(const std::string& folder, const VobSet& vobs, std::int64_t 
     if (sector == first + count) return true;
     fileStart += fileSectors;
   }
-  const std::string last = vobs.files.empty() ? vobs.name : vobs.files.back().name;
-  why = vobs.files.empty() ? vobs.name + " is not there"
-                           : last + " ends at sector " + std::to_string(vobs.Sectors() - 1) + " of " + vobs.name +
-                                 ", before sector " + std::to_string(sector);
+  if (vobs.files.empty())
+    why = vobs.name + " is not there";
+  else if (vobs.Sectors() == 0)
+    why = vobs.name + " holds no sectors, not sector " + std::to_string(sector);
+  else
+    why = vobs.files.back().name + " ends at sector " + std::to_string(vobs.Sectors() - 1) + " of " + vobs.name +
+          ", before sector " + std::to_string(sector);
   return false;
 }
 
