@@ -158,7 +158,7 @@ void PrintDiscInfo(const Disc& disc, const ScanRows& rows, std::ostream& out) {
     for (const Title& t : disc.titles)
       if (t.entry.titleSet == set.number)
         out << "  " << TitleText(t, set) << "\n    " << TitleSizeText(t, disc) << '\n';
-    out << "  Title video played: " << SizeText(set.TitleBytes()) << " (a cell several titles play counted once)\n";
+    out << "  Titles' cells: " << SizeText(set.TitleBytes()) << ", a cell several titles play counted once\n";
     out << "  Menus: " << MenusText(set.vtsmPgciUt) << '\n';
     if (!set.vtsmPgciUt.units.empty()) out << "  Menu video: " << StreamsText(set.mat.menu) << '\n';
   }

@@ -72,7 +72,7 @@ FoundPicture FindFirstPicture(SectorSource& source, std::int64_t first, std::int
       found.vobuSector = sector;
       return found;
     }
-    if (frame && (!leastBlack || frame->LitShare() > leastBlack->LitShare())) {
+    if (frame && (!leastBlack || frame->MeanLuma() > leastBlack->MeanLuma())) {
       leastBlack = std::move(frame);
       leastBlackSector = sector;
     }

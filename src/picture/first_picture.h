@@ -51,7 +51,7 @@ struct FoundPicture {
 // The first picture that is not black of the VOBUs from sector `first` up to
 // `lastVobuStart` (the cell's C_PBI sectors in its VOB set), each VOBU
 // following the previous one's VOBU_EA. When every picture looked at is
-// black, the least black of them. Never throws for damaged sectors: a VOBU
+// black, the least black (the brightest) of them. Never throws for damaged sectors: a VOBU
 // that cannot be read or decoded is passed over, and without any picture the
 // reason the first VOBU gave is in `why`.
 FoundPicture FindFirstPicture(SectorSource& source, std::int64_t first, std::int64_t lastVobuStart,

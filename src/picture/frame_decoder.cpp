@@ -39,16 +39,26 @@ struct ScalerDeleter {
 int Frame::Width() const { return frame_->width; }
 int Frame::Height() const { return frame_->height; }
 
-double Frame::LitShare() const {
-  std::int64_t samples = 0, lit = 0;
+template <typename Sample>
+double Frame::MeanOverGrid(Sample&& sample) const {
+  std::int64_t samples = 0;
+  double sum = 0;
   for (int y = 0; y < frame_->height; y += kGrid) {
     const std::uint8_t* line = frame_->data[0] + static_cast<std::ptrdiff_t>(y) * frame_->linesize[0];
     for (int x = 0; x < frame_->width; x += kGrid) {
       ++samples;
-      lit += line[x] > kLitLuma;
+      sum += sample(line[x]);
     }
   }
-  return samples == 0 ? 0.0 : static_cast<double>(lit) / static_cast<double>(samples);
+  return samples == 0 ? 0.0 : sum / static_cast<double>(samples);
+}
+
+double Frame::LitShare() const {
+  return MeanOverGrid([](std::uint8_t luma) { return luma > kLitLuma ? 1.0 : 0.0; });
+}
+
+double Frame::MeanLuma() const {
+  return MeanOverGrid([](std::uint8_t luma) { return static_cast<double>(luma); });
 }
 
 FrameDecoder::FrameDecoder() {

@@ -29,9 +29,14 @@ class Frame {
   // Fewer than 1 % of the samples lit: a black or nearly black picture, as
   // many titles and menus start.
   bool Black() const { return LitShare() < 0.01; }
+  // The mean of those luma samples: which of several black pictures is the
+  // least black.
+  double MeanLuma() const;
   const AVFrame& Av() const { return *frame_; }
 
  private:
+  template <typename Sample>
+  double MeanOverGrid(Sample&& sample) const;
   std::shared_ptr<AVFrame> frame_;
 };
 

@@ -432,7 +432,7 @@ XML
 
 # --- pal_fade_in: 16:9 titles whose pictures are not where a title starts:
 # title 1 (two chapters) opens with a second of black before the test
-# pattern fades in; title 2 is a shorter clip. Title set 1's chapter menu is
+# pattern fades in, all in its first chapter; title 2 is a shorter clip. Title set 1's chapter menu is
 # a chain of commands only (no cells), beside a root menu with video. What
 # the pictures of titles and menus are tested on.
 make_pal_fade_in() {
@@ -472,7 +472,7 @@ make_pal_fade_in() {
     <titles>
       <video format="pal" aspect="16:9"/>
       <pgc>
-        <vob file="pal_fade_in.mpg" chapters="0,1.5"/>
+        <vob file="pal_fade_in.mpg" chapters="0,2"/>
         <post>jump title 2;</post>
       </pgc>
       <pgc>

@@ -148,6 +148,16 @@ TEST(FirstPicture, PassesOverBlackVobus) {
   std::int64_t sector = 0;
   for (int k = 1; k < found.vobusLooked; ++k) sector += ReadNavPack(std::span(vob).subspan(sector * 2048, 2048))->vobuEnd + 1;
   EXPECT_EQ(found.vobuSector, sector);
+  // When every picture looked at is black, the brightest: the third VOBU's
+  // (the test pattern fading in) rather than the first's.
+  MemorySectors three(vob);
+  const FoundPicture dim = FindFirstPicture(three, 0, 1000, decoder, {.maxVobus = 3});
+  ASSERT_TRUE(dim.frame) << dim.why;
+  ASSERT_TRUE(dim.frame->Black()) << dim.frame->LitShare();
+  EXPECT_EQ(dim.why, "black in the first 3 VOBUs");
+  const std::int64_t second = ReadNavPack(std::span(vob).first(2048))->vobuEnd + 1;
+  EXPECT_EQ(dim.vobuSector, second + ReadNavPack(std::span(vob).subspan(second * 2048, 2048))->vobuEnd + 1);
+  EXPECT_GT(dim.frame->MeanLuma(), black.frame->MeanLuma());
   // None past the cell's last VOBU.
   MemorySectors bounded(vob);
   EXPECT_EQ(FindFirstPicture(bounded, 0, 0, decoder).vobusLooked, 1);

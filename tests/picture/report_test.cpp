@@ -1,8 +1,8 @@
 // kestrune-cli report: the page of a disc, opened in headless Chromium
 // (Debian's chromium) on a desktop's width and a phone's. The page holds no
-// script; the test wraps a copy of it with one that counts the pictures that
-// loaded and whether anything runs wider than the window, and reads the
-// count from the DOM Chromium dumps.
+// script; the test puts it in a frame of a page of its own, whose script
+// counts the pictures that loaded and sees whether anything runs wider than
+// the frame, and reads the count from the DOM Chromium dumps.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -48,19 +48,22 @@ std::vector<std::string> Chromium(const std::string& profile, int width, int hei
           "--user-data-dir=" + profile, "--window-size=" + std::to_string(width) + "," + std::to_string(height)};
 }
 
-// What the page shows in Chromium at this width: "images=N loaded=N wide=W window=W".
+// What the page shows in Chromium in a frame of this size (Chromium's
+// headless window is no narrower than 500 pixels, a phone is): "images=N
+// loaded=N wide=W window=W", W the frame's width and how wide the page runs.
 std::string Loaded(const std::string& page, int width, int height) {
   TempFolder scratch;
-  std::string wrapped = page;
-  const std::string probe =
-      "<script>addEventListener('load', () => { const i = [...document.images];"
+  const std::string wrapper =
+      "<!DOCTYPE html><html><body style=\"margin:0\"><iframe id=\"page\" style=\"border:0;width:" +
+      std::to_string(width) + "px;height:" + std::to_string(height) + "px\" srcdoc=\"" + HtmlEscaped(page) +
+      "\"></iframe><script>addEventListener('load', () => {"
+      "const d = document.getElementById('page').contentDocument; const i = [...d.images];"
       "document.body.insertAdjacentHTML('beforeend', '<pre id=\"probe\">images=' + i.length + ' loaded=' +"
-      "i.filter(x => x.complete && x.naturalWidth > 0).length + ' wide=' + document.documentElement.scrollWidth +"
-      "' window=' + innerWidth + '</pre>'); });</script>";
-  wrapped.insert(wrapped.rfind("</body>"), probe);
-  test::WriteBytes(scratch / "page.html", std::vector<std::uint8_t>(wrapped.begin(), wrapped.end()));
-  std::vector<std::string> args = Chromium(scratch / "profile", width, height);
-  args.insert(args.end(), {"--virtual-time-budget=5000", "--dump-dom", "file://" + (scratch / "page.html")});
+      "i.filter(x => x.complete && x.naturalWidth > 0).length + ' wide=' + d.documentElement.scrollWidth +"
+      "' window=' + d.defaultView.innerWidth + '</pre>'); });</script></body></html>";
+  test::WriteBytes(scratch / "wrapper.html", std::vector<std::uint8_t>(wrapper.begin(), wrapper.end()));
+  std::vector<std::string> args = Chromium(scratch / "profile", 1400, 1000);
+  args.insert(args.end(), {"--virtual-time-budget=5000", "--dump-dom", "file://" + (scratch / "wrapper.html")});
   const dvdcheck::ProcessResult r = dvdcheck::Run(args);
   EXPECT_EQ(r.exitCode, 0) << r.err;
   std::smatch m;

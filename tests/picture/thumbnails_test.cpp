@@ -123,7 +123,7 @@ TEST_P(ThumbnailsOfAuthoredDisc, EveryTitleAndMenuWithVideoAsFfmpegDecodesIt) {
     ASSERT_TRUE(ReadVobSectors(disc.folder, requests[i].vobs, p.vobuSector, 1, nav, read, why)) << why;
     const std::uint32_t vobuEnd = GetBigEndian<std::uint32_t>(&nav[kVobuEa]);
     const std::uint32_t firstRef = GetBigEndian<std::uint32_t>(&nav[kFirstRefEa]);
-    if (p.vobuSector == requests[i].firstSector) {
+    if (p.why.empty() && p.vobuSector == requests[i].firstSector) {  // the first VOBU's picture, not black
       EXPECT_EQ(p.vobBytesRead, 2048 * (1 + static_cast<std::int64_t>(firstRef)));
     }
     EXPECT_LT(p.vobBytesRead, 1 << 20);
