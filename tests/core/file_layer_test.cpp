@@ -8,11 +8,12 @@
 
 #include "dvd_files.h"
 #include "temp_folder.h"
+#include "test_file_system.h"
 
 namespace kestrune {
 namespace {
 
-using Kind = crash_journal::Entry::Kind;
+using Kind = test::JournalEntry::Kind;
 using test::ReadBytes;
 using test::Snapshot;
 using test::TempFolder;
@@ -20,12 +21,8 @@ using test::WriteBytes;
 
 class FileLayer : public ::testing::Test {
  protected:
-  void TearDown() override {
-    fault_injection::FailOperation(0);
-    flush_testing::Reset();
-    crash_journal::Stop();
-  }
   TempFolder f;
+  test::TestFileSystem files;  // in use until the test ends
 };
 
 // Create, write, flush, rename: a failure at any of them leaves the old file
@@ -33,7 +30,7 @@ class FileLayer : public ::testing::Test {
 TEST_F(FileLayer, AFailedReplaceLeavesTheOldFile) {
   for (long n = 1; n <= 4; ++n) {
     WriteBytes(f / "VTS_01_0.IFO", {1, 2});
-    fault_injection::FailOperation(n, std::errc::io_error);
+    files.FailOperation(n, std::errc::io_error);
     try {
       WriteFileReplacing(f / "VTS_01_0.IFO", {3});
       ADD_FAILURE() << "operation " << n << " did not fail";
@@ -51,8 +48,8 @@ TEST_F(FileLayer, AFailedReplaceLeavesTheOldFile) {
 
 TEST_F(FileLayer, JournalsWhatReachesTheDiskInOrder) {
   WriteBytes(f / "VTS_01_1.VOB", {9});
-  crash_journal::Start();
-  flush_testing::Reset();
+  files.StartJournal();
+  files.LeaveOutFlush(0);
   WriteFileReplacing(f / "VTS_01_0.IFO", {1}, DataFlush::kBeforeRename);
   WriteFileReplacing(f / "VTS_01_0.BUP", {2}, DataFlush::kLater);
   EXPECT_TRUE(RenameNoReplace(f / "VTS_01_1.VOB", f / "VTS_01_1.VOB~"));
@@ -61,8 +58,8 @@ TEST_F(FileLayer, JournalsWhatReachesTheDiskInOrder) {
   EXPECT_TRUE(DeleteFile(f / "VTS_01_1.VOB~"));
   FlushFile(f / "VTS_01_0.BUP");
   FlushFolder(f.Dir());
-  EXPECT_EQ(flush_testing::Count(), 3);
-  const auto journal = crash_journal::Stop();
+  EXPECT_EQ(files.Flushes(), 3);
+  const auto journal = files.StopJournal();
   const std::string ifoTemp = TemporaryNameFor(f / "VTS_01_0.IFO");
   const std::string bupTemp = TemporaryNameFor(f / "VTS_01_0.BUP");
   const std::vector<std::pair<Kind, std::string>> expected = {
@@ -80,13 +77,13 @@ TEST_F(FileLayer, JournalsWhatReachesTheDiskInOrder) {
 }
 
 TEST_F(FileLayer, LeavesOutTheFlushATestAsksFor) {
-  crash_journal::Start();
-  flush_testing::Reset(2);
+  files.StartJournal();
+  files.LeaveOutFlush(2);
   WriteFileReplacing(f / "A", {1});
   WriteFileReplacing(f / "B", {2});
   FlushFolder(f.Dir());
-  EXPECT_EQ(flush_testing::Count(), 3);
-  const auto journal = crash_journal::Stop();
+  EXPECT_EQ(files.Flushes(), 3);
+  const auto journal = files.StopJournal();
   int flushes = 0;
   for (const auto& e : journal) flushes += e.kind == Kind::kFlushFile || e.kind == Kind::kFlushFolder;
   EXPECT_EQ(flushes, 2);
@@ -136,9 +133,9 @@ TEST_F(FileLayer, CopiesThroughATemporaryFile) {
   WriteBytes(f / "VIDEO_TS.IFO", {4, 5, 6});
   WriteBytes(f / "VIDEO_TS.IFO~", {9});
   fs::permissions(test::Native(f / "VIDEO_TS.IFO"), fs::perms::owner_write, fs::perm_options::remove);
-  crash_journal::Start();
+  files.StartJournal();
   CopyFileReplacing(f / "VIDEO_TS.IFO", f / "VIDEO_TS.IFO~");
-  const auto journal = crash_journal::Stop();
+  const auto journal = files.StopJournal();
   EXPECT_EQ(ReadBytes(f / "VIDEO_TS.IFO~"), (std::vector<std::uint8_t>{4, 5, 6}));
   ASSERT_EQ(journal.size(), 3u);
   EXPECT_EQ(journal[0].kind, Kind::kCreate);
