@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
+#include <functional>
 
 #include "dvd_files.h"
+#include "file_system.h"
 #include "temp_folder.h"
 #include "test_file_system.h"
 
@@ -26,23 +29,51 @@ class FileLayer : public ::testing::Test {
 };
 
 // Create, write, flush, rename: a failure at any of them leaves the old file
-// as it was and no temporary file, and names the file and the reason.
+// as it was and no temporary file, and names the file and the reason. A copy
+// is made the same way, and nothing else it does counts as a change.
 TEST_F(FileLayer, AFailedReplaceLeavesTheOldFile) {
-  for (long n = 1; n <= 4; ++n) {
-    WriteBytes(f / "VTS_01_0.IFO", {1, 2});
-    files.FailOperation(n, std::errc::io_error);
-    try {
-      WriteFileReplacing(f / "VTS_01_0.IFO", {3});
-      ADD_FAILURE() << "operation " << n << " did not fail";
-    } catch (const FileError& e) {
-      EXPECT_EQ(e.Path(), f / "VTS_01_0.IFO");
-      EXPECT_EQ(e.Code(), std::errc::io_error);
-      if (n == 3) {
-        EXPECT_EQ(std::string(e.what()).rfind("Can't flush", 0), 0u) << e.what();
+  TempFolder elsewhere;
+  WriteBytes(elsewhere / "VTS_01_0.BUP", {3});
+  const std::pair<const char*, std::function<void()>> replaces[] = {
+      {"write", [&] { WriteFileReplacing(f / "VTS_01_0.IFO", {3}); }},
+      {"copy", [&] { CopyFileReplacing(elsewhere / "VTS_01_0.BUP", f / "VTS_01_0.IFO"); }}};
+  for (const auto& [what, replace] : replaces) {
+    for (long n = 1; n <= 4; ++n) {
+      WriteBytes(f / "VTS_01_0.IFO", {1, 2});
+      files.FailOperation(n, std::errc::io_error);
+      try {
+        replace();
+        ADD_FAILURE() << what << ": operation " << n << " did not fail";
+      } catch (const FileError& e) {
+        EXPECT_EQ(e.Path(), f / "VTS_01_0.IFO");
+        EXPECT_EQ(e.Code(), std::errc::io_error);
+        if (n == 3) {
+          EXPECT_EQ(std::string(e.what()).rfind("Can't flush", 0), 0u) << e.what();
+        }
       }
+      EXPECT_EQ(Snapshot(f.Dir()), (std::map<std::string, std::vector<std::uint8_t>>{{"VTS_01_0.IFO", {1, 2}}}))
+          << what << ": operation " << n;
     }
-    EXPECT_EQ(Snapshot(f.Dir()), (std::map<std::string, std::vector<std::uint8_t>>{{"VTS_01_0.IFO", {1, 2}}}))
-        << "operation " << n;
+    files.FailOperation(0);
+    replace();
+    EXPECT_EQ(files.OperationsSoFar(), 4) << what;
+    EXPECT_EQ(ReadBytes(f / "VTS_01_0.IFO"), std::vector<std::uint8_t>{3}) << what;
+  }
+}
+
+// A rename or deletion that fails gives its reason in errno, as the system's
+// own failures do, and changes nothing.
+TEST_F(FileLayer, AFailedRenameOrDeletionChangesNothing) {
+  WriteBytes(f / "VTS_01_1.VOB", {1});
+  const std::pair<const char*, std::function<bool()>> changes[] = {
+      {"rename", [&] { return RenameNoReplace(f / "VTS_01_1.VOB", f / "VTS_01_1.VOB~"); }},
+      {"delete", [&] { return DeleteFile(f / "VTS_01_1.VOB"); }}};
+  for (const auto& [what, change] : changes) {
+    files.FailOperation(1, std::errc::io_error);
+    errno = 0;
+    EXPECT_FALSE(change()) << what;
+    EXPECT_EQ(errno, EIO) << what;
+    EXPECT_EQ(Snapshot(f.Dir()), (std::map<std::string, std::vector<std::uint8_t>>{{"VTS_01_1.VOB", {1}}})) << what;
   }
 }
 
@@ -76,17 +107,22 @@ TEST_F(FileLayer, JournalsWhatReachesTheDiskInOrder) {
   EXPECT_EQ(ReadBytes(f / "VTS_01_0.BUP"), std::vector<std::uint8_t>{2});
 }
 
+// File and folder flushes are counted together; the one left out, or every
+// one, is neither made nor journaled.
 TEST_F(FileLayer, LeavesOutTheFlushATestAsksFor) {
-  files.StartJournal();
-  files.LeaveOutFlush(2);
-  WriteFileReplacing(f / "A", {1});
-  WriteFileReplacing(f / "B", {2});
-  FlushFolder(f.Dir());
-  EXPECT_EQ(files.Flushes(), 3);
-  const auto journal = files.StopJournal();
-  int flushes = 0;
-  for (const auto& e : journal) flushes += e.kind == Kind::kFlushFile || e.kind == Kind::kFlushFolder;
-  EXPECT_EQ(flushes, 2);
+  const std::pair<long, int> cases[] = {{0, 3}, {2, 2}, {test::TestFileSystem::kEveryFlush, 0}};
+  for (const auto& [leaveOut, made] : cases) {
+    files.StartJournal();
+    files.LeaveOutFlush(leaveOut);
+    WriteFileReplacing(f / "A", {1});
+    WriteFileReplacing(f / "B", {2});
+    FlushFolder(f.Dir());
+    EXPECT_EQ(files.Flushes(), 3);
+    const auto journal = files.StopJournal();
+    int flushes = 0;
+    for (const auto& e : journal) flushes += e.kind == Kind::kFlushFile || e.kind == Kind::kFlushFolder;
+    EXPECT_EQ(flushes, made) << "leaving out " << leaveOut;
+  }
 }
 
 TEST_F(FileLayer, ReadsARangeUpToTheFilesEnd) {
@@ -190,6 +226,30 @@ TEST_F(FileLayer, TakesAndGivesNamesAsUtf8) {
   EXPECT_EQ(error, std::errc::illegal_byte_sequence);
   EXPECT_FALSE(FileExists(f / "VTS\xFF.IFO"));
 #endif
+}
+
+// The system's file system is in use unless a guard puts another there, and
+// each guard puts back the one it replaced: a test's file system never
+// outlives the test.
+TEST(FileSystemInUse, IsTheSystemsOutsideAGuard) {
+  EXPECT_EQ(&CurrentFileSystem(), &SystemFileSystem());
+  TempFolder f;
+  {
+    test::TestFileSystem outer;
+    EXPECT_EQ(&CurrentFileSystem(), &outer);
+    {
+      FileSystem& wrapped = outer;
+      test::TestFileSystem inner(wrapped);
+      EXPECT_EQ(&CurrentFileSystem(), &inner);
+      WriteFileReplacing(f / "VTS_01_0.IFO", {1});
+      EXPECT_EQ(inner.OperationsSoFar(), 4);
+      EXPECT_EQ(outer.OperationsSoFar(), 4);  // what the inner one wraps
+    }
+    EXPECT_EQ(&CurrentFileSystem(), &outer);
+    EXPECT_TRUE(DeleteFile(f / "VTS_01_0.IFO"));
+    EXPECT_EQ(outer.OperationsSoFar(), 5);
+  }
+  EXPECT_EQ(&CurrentFileSystem(), &SystemFileSystem());
 }
 
 // The folder text and the folder part of a path, with the system's delimiters.
