@@ -1,8 +1,8 @@
 // A crash at any moment of a run, a restore or a backup deletion loses
-// nothing. The file layer journals what it sends to the disk (files created
-// with their bytes, data flushes, renames, deletions, folder flushes); for
-// every prefix of that journal this test builds each folder a crash there
-// could leave behind:
+// nothing. The test's file system (test_file_system.h) journals what the file
+// layer sends to the disk (files created with their bytes, data flushes,
+// renames, deletions, folder flushes); for every prefix of that journal this
+// test builds each folder a crash there could leave behind:
 //   - a file whose data was not flushed is empty;
 //   - a rename or deletion not yet covered by a flush of the folder may or
 //     may not have happened, each on its own. Every combination of these is
