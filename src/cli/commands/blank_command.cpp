@@ -95,7 +95,9 @@ class BlankCommand final : public Command {
     app.add_option("--titles", titles_, "Title sets whose titles are blanked, e.g. 3,5-7")
         ->type_name("LIST")
         ->check(CheckTitleSetList);
-    app.add_option("--menus", menus_, "Title sets whose menus are blanked")->type_name("LIST")->check(CheckTitleSetList);
+    app.add_option("--menus", menus_, "Title sets whose menus are blanked")
+        ->type_name("LIST")
+        ->check(CheckTitleSetList);
     app.add_flag("--vmg-menu", o.vmgMenu, "Blank the video manager menu (VIDEO_TS.VOB)");
     app.add_flag("--no-backup", o.noBackup, "Keep no backups (NAME~) of changed files");
     app.add_flag("--keep-audio-sub", o.keepAudioSub, "Keep audio and sub-picture attributes and mapping");

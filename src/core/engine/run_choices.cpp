@@ -15,7 +15,8 @@ FilledRun FillRun(TTitleSet& run, const RunChoices& choices) {
   run.FUseReplacementVob = choices.useReplacementVob;
   run.FUseManualStillTime = choices.useManualStillTime;
   run.FRemoveAudioSubMapping = choices.removeAudioSubMapping;
-  if (run.FUseManualStillTime) run.FManualStillTime = StillTimeForRun(choices.stillTimeText, filled.stillTimeFieldReset);
+  if (run.FUseManualStillTime)
+    run.FManualStillTime = StillTimeForRun(choices.stillTimeText, filled.stillTimeFieldReset);
   run.FBlankVmgMenu = choices.blankVmgMenu;
   run.FVideoList.clear();
   for (int n : choices.titleSets) run.FVideoList.push_back(std::to_string(n));
