@@ -69,10 +69,10 @@ TEST(RunChoices, FillEveryFieldOfTheRun) {
     EXPECT_EQ(run.FUseManualStillTime, choices.useManualStillTime);
     EXPECT_EQ(run.FManualStillTime, choices.useManualStillTime ? 7 : 0);
     EXPECT_EQ(run.FBlankVmgMenu, choices.blankVmgMenu);
-    EXPECT_EQ(run.FVideoList, choices.titleSets.empty() ? std::vector<std::string>{} : std::vector<std::string>({"1", "42"}));
-    EXPECT_EQ(run.FMenuList, choices.menuSets.empty() ? std::vector<std::string>{} : std::vector<std::string>({"99"}));
+    using Names = std::vector<std::string>;
+    EXPECT_EQ(run.FVideoList, choices.titleSets.empty() ? Names{} : Names({"1", "42"}));
+    EXPECT_EQ(run.FMenuList, choices.menuSets.empty() ? Names{} : Names({"99"}));
   }
-  EXPECT_TRUE(RunChoices{}.backup && RunChoices{}.removeAudioSubMapping && RunChoices{}.removeStops);
 }
 
 // The still-time text is read only when the still time is used; a text that
