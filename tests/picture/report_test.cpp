@@ -15,6 +15,7 @@
 #include "disc_pictures.h"
 #include "dvd_check.h"
 #include "picture_commands.h"
+#include "run_cli.h"
 #include "report_page.h"
 #include "temp_folder.h"
 
@@ -24,16 +25,10 @@ namespace {
 namespace fs = std::filesystem;
 using test::TempFolder;
 
-struct CommandRun {
-  int code;
-  std::string out, err;
-};
+using CommandRun = test::CliResult;
 
-CommandRun Report(const std::string& dir, const std::string& file) {
-  std::ostringstream out, err;
-  const int code = WriteReport(dir, file, out, err);
-  return {code, out.str(), err.str()};
-}
+// kestrune-cli report DIR FILE, in the test's process.
+CommandRun Report(const std::string& dir, const std::string& file) { return test::Cli({"report", dir, file}); }
 
 std::size_t Count(const std::string& text, const std::string& what) {
   std::size_t n = 0;

@@ -16,6 +16,7 @@
 #include "disc_pictures.h"
 #include "dvd_check.h"
 #include "picture_commands.h"
+#include "run_cli.h"
 #include "temp_folder.h"
 
 namespace kestrune {
@@ -28,16 +29,10 @@ using test::TempFolder;
 // DSI VOBU_1STREF_EA and VOBU_EA: bytes 0x413 and 0x40F of a NAV pack.
 constexpr std::size_t kFirstRefEa = 0x413, kVobuEa = 0x40F;
 
-struct CommandRun {
-  int code;
-  std::string out, err;
-};
+using CommandRun = test::CliResult;
 
-CommandRun Thumbnails(const std::string& dir, const std::string& outDir) {
-  std::ostringstream out, err;
-  const int code = WriteThumbnails(dir, outDir, out, err);
-  return {code, out.str(), err.str()};
-}
+// kestrune-cli thumbnails DIR OUTDIR, in the test's process.
+CommandRun Thumbnails(const std::string& dir, const std::string& outDir) { return test::Cli({"thumbnails", dir, outDir}); }
 
 // Width and height from a PNG's IHDR.
 std::pair<int, int> PngSize(const Bytes& png) {
