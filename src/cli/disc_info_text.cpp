@@ -113,7 +113,7 @@ std::vector<std::string> MenuNames(const ifo::ExistingMenus& menus) {
 
 std::string ShortSizeText(std::int64_t bytes) {
   char text[32];
-  if (bytes < 1'000'000'000)
+  if (bytes < 999'950'000)  // what would round to "1000.0 MB" is given in GB
     std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / 1e6);
   else
     std::snprintf(text, sizeof text, "%.2f GB", static_cast<double>(bytes) / 1e9);
