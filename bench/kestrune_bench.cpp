@@ -44,6 +44,10 @@
 #include "test_file_system.h"
 #include "verify.h"
 #endif
+#ifdef KESTRUNE_BENCH_PICTURES
+#include "disc.h"
+#include "disc_pictures.h"
+#endif
 
 namespace {
 
@@ -158,6 +162,32 @@ void BM_Verify(benchmark::State& state, const std::string& dir) {
       report.vobBytes > 0 ? 1e6 * static_cast<double>(report.vobBytesRead) / static_cast<double>(report.vobBytes) : 0;
   state.counters["errors"] = report.Errors();
   state.counters["warnings"] = report.Warnings();
+}
+#endif
+
+#ifdef KESTRUNE_BENCH_PICTURES
+// `kestrune-cli thumbnails` without the writing of the files: the disc model,
+// then every title's and menu's picture found, decoded, scaled and made a
+// PNG. The counters give the pictures made and the VOB bytes read per
+// picture (a picture reads the NAV pack and the sectors up to
+// VOBU_1STREF_EA of the VOBUs it looks at).
+void BM_Thumbnails(benchmark::State& state, const std::string& dir) {
+  std::size_t pictures = 0;
+  std::int64_t vobBytesRead = 0, pngBytes = 0;
+  for (auto _ : state) {
+    const auto made = kestrune::picture::MakePictures(kestrune::disc::ReadDisc(dir));
+    pictures = 0;
+    vobBytesRead = pngBytes = 0;
+    for (const auto& p : made) {
+      pictures += !p.png.empty();
+      vobBytesRead += p.vobBytesRead;
+      pngBytes += static_cast<std::int64_t>(p.png.size());
+    }
+  }
+  if (pictures == 0) state.SkipWithError("no picture made");
+  state.counters["pictures"] = static_cast<double>(pictures);
+  state.counters["vob_bytes_per_picture"] = pictures ? static_cast<double>(vobBytesRead) / static_cast<double>(pictures) : 0;
+  state.counters["png_bytes_per_picture"] = pictures ? static_cast<double>(pngBytes) / static_cast<double>(pictures) : 0;
 }
 #endif
 
@@ -284,6 +314,9 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark(("info_json/" + name).c_str(), BM_Info, dir, true)->Unit(benchmark::kMillisecond);
 #ifndef KESTRUNE_BENCH_OLDER_ENGINE
     benchmark::RegisterBenchmark(("verify/" + name).c_str(), BM_Verify, dir)->Unit(benchmark::kMillisecond);
+#endif
+#ifdef KESTRUNE_BENCH_PICTURES
+    benchmark::RegisterBenchmark(("thumbnails/" + name).c_str(), BM_Thumbnails, dir)->Unit(benchmark::kMillisecond);
 #endif
     for (const RunKind& kind : kinds) {
       benchmark::RegisterBenchmark(("run/" + name + "/" + kind.name).c_str(), BM_Run, dir, kind)

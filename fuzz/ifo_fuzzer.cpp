@@ -203,8 +203,7 @@ void CheckUnchanged(const Scratch& s, const std::map<std::string, Bytes>& origin
 
 // The status of the last run and why, for the replay's log (1: Process
 // threw FileError).
-kestrune::TStatus IfoFuzzerLastStatus() { return gLastStatus; }
-const std::string& IfoFuzzerLastDetail() { return gLastDetail; }
+std::string FuzzerLastOutcome() { return "status " + std::to_string(gLastStatus) + " " + gLastDetail; }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < kHeaderSize) return 0;

@@ -2,7 +2,8 @@
 // so that every seed and every input that once crashed or hung stays a
 // regression test of the normal build.
 //
-//   kestrune_ifo_fuzz_replay PATH...   (files, or folders whose files are read)
+//   kestrune_ifo_fuzz_replay PATH...       (files, or folders whose files are read)
+//   kestrune_picture_fuzz_replay PATH...
 //
 // A finding aborts, as under the fuzzer; otherwise the replay prints how many
 // inputs ran and exits 0. No input at all is an error, so that a missing
@@ -16,11 +17,9 @@
 #include <string>
 #include <vector>
 
-#include "status.h"
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
-kestrune::TStatus IfoFuzzerLastStatus();
-const std::string& IfoFuzzerLastDetail();
+// What the target made of the last input, in one line.
+std::string FuzzerLastOutcome();
 
 int main(int argc, char** argv) {
   namespace fs = std::filesystem;
@@ -49,7 +48,7 @@ int main(int argc, char** argv) {
     std::printf("%s (%zu bytes): ", input.filename().c_str(), bytes.size());
     std::fflush(stdout);
     LLVMFuzzerTestOneInput(bytes.data(), bytes.size());
-    std::printf("status %d %s\n", IfoFuzzerLastStatus(), IfoFuzzerLastDetail().c_str());
+    std::printf("%s\n", FuzzerLastOutcome().c_str());
   }
   std::printf("replayed %zu inputs\n", inputs.size());
   return 0;

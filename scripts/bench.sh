@@ -260,6 +260,16 @@ VERIFY_VOB_READ=$(gb_counter "$TMP/gbench.txt" verify/ninety_nine_sets vob_bytes
 VERIFY_VOB_BYTES=$(gb_counter "$TMP/gbench.txt" verify/ninety_nine_sets vob_bytes)
 VERIFY_SHARE=$(awk -v r="$VERIFY_VOB_READ" -v t="$VERIFY_VOB_BYTES" 'BEGIN { printf "%.5f", (t > 0 ? 100 * r / t : 0) }')
 INFO_MS=$(gb_ms "$TMP/gbench.txt" info/ninety_nine_sets)
+# thumbnails_row FOLDER LABEL: a picture's time and VOB bytes read, against
+# the goal of 20 ms and 1 MiB a picture.
+thumbnails_row() {
+  local ms per_picture read pictures
+  ms=$(gb_ms "$TMP/gbench.txt" "thumbnails/$1")
+  pictures=$(gb_counter "$TMP/gbench.txt" "thumbnails/$1" pictures)
+  per_picture=$(awk -v t="$ms" -v n="$pictures" 'BEGIN { printf "%.3g", (n > 0 ? t / n : 0) }')
+  read=$(gb_counter "$TMP/gbench.txt" "thumbnails/$1" vob_bytes_per_picture)
+  echo "| \`thumbnails\` of $2 under 20 ms and under 1 MiB of VOB read a picture | $per_picture ms and $read bytes of VOB a picture ($pictures pictures in $ms ms, in the process, warm cache) | $(verdict "$per_picture < 20 && $read < 1048576") |"
+}
 INFO_JSON_MS=$(gb_ms "$TMP/gbench.txt" info_json/ninety_nine_sets)
 DUR_TYPICAL=$(gb_ms "$TMP/gbench.txt" run/typical/backups)
 DUR_99=$(gb_ms "$TMP/gbench.txt" run/ninety_nine_sets/backups)
@@ -363,6 +373,8 @@ EOF
 | Scan of the 99-title-set folder under 1 ms | $SCAN_US µs real time, $SCAN_CPU µs processor time | $(verdict "$SCAN_US < 1000") |
 | Run on the 99 title sets with backups under 100 ms | $RUN_MS ms real time, $RUN_CPU_MS ms processor time (without backups $RUN_NB_MS ms$RUN_TMPFS) | $(verdict "$RUN_MS < 100") |
 | \`--info\` of the 99-title-set folder under 20 ms | $INFO_MS ms in the process (with \`--json\` $INFO_JSON_MS ms) | $(verdict "$INFO_MS < 20") |
+$(thumbnails_row ninety_nine_sets "the 99-title-set folder")
+$(thumbnails_row authored "the authored disc")
 | \`--verify\` of the 99-title-set folder under 1 s, reading under 0.1 % of its VOB bytes | $VERIFY_MS ms in the process (warm cache), $VERIFY_VOB_READ of $VERIFY_VOB_BYTES VOB bytes read ($VERIFY_SHARE %) | $(verdict "$VERIFY_MS < 1000 && $VERIFY_SHARE < 0.1") |
 | A run that survives a crash: typical disc (video manager menu + 3 title sets, backups on) under 30 ms | $DUR_TYPICAL ms, $(gb_counter "$TMP/gbench.txt" run/typical/backups flushes) flushes | $(verdict "$DUR_TYPICAL < 30") |
 | The same on the 99 title sets under 300 ms | $DUR_99 ms, $(gb_counter "$TMP/gbench.txt" run/ninety_nine_sets/backups flushes) flushes | $(verdict "$DUR_99 < 300") |

@@ -73,7 +73,13 @@ Json TitleJson(const disc::Title& t, const disc::Disc& disc) {
           {"pgcs", t.pgcns},
           {"cells", t.cells.size()},
           {"audio_languages", audio},
-          {"subpicture_languages", subpictures}};
+          {"subpicture_languages", subpictures},
+          {"bytes", t.Bytes()},
+          {"main_feature", t.number == disc.mainFeature}};
+}
+
+Json FitJson(std::int64_t capacity, bool fits, std::int64_t over, std::int64_t free) {
+  return {{"capacity_bytes", capacity}, {"fits", fits}, {"over_bytes", over}, {"free_bytes", free}};
 }
 
 }  // namespace
@@ -104,7 +110,8 @@ Json DiscInfoJson(const disc::Disc& disc) {
                     {"subpictures", SubpicturesJson(set.mat.titles.subpictures)},
                     {"menu_video", VideoJson(set.mat.menu.video)},
                     {"menu_languages", MenuLanguagesJson(set.vtsmPgciUt)},
-                    {"titles", titles}});
+                    {"titles", titles},
+                    {"title_bytes", set.TitleBytes()}});
   }
   out["title_sets"] = sets;
   Json titles = Json::array();
@@ -113,6 +120,11 @@ Json DiscInfoJson(const disc::Disc& disc) {
   Json problems = Json::array();
   for (const ifo::Problem& p : disc.problems) problems.push_back(p.text);
   out["problems"] = problems;
+  out["main_feature"] = disc.mainFeature == 0 ? Json(nullptr) : Json(disc.mainFeature);
+  const disc::DiscFit fit = disc.Fit();
+  out["dvd_file_bytes"] = disc.dvdFileBytes;
+  out["fit"] = {{"dvd5", FitJson(disc::kDvd5Bytes, fit.dvd5, fit.overDvd5, fit.freeDvd5)},
+                {"dvd9", FitJson(disc::kDvd9Bytes, fit.dvd9, fit.overDvd9, fit.freeDvd9)}};
   return out;
 }
 

@@ -1,5 +1,6 @@
 #include "disc_info_text.h"
 
+#include <cstdio>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -80,6 +81,14 @@ std::string TitleText(const Title& t, const VideoTitleSet& set) {
   return text;
 }
 
+// The title's size, and whether it is the main feature.
+std::string TitleSizeText(const Title& t, const Disc& disc) {
+  std::string text =
+      "Size: " + SizeText(t.Bytes()) + " in " + Plural(static_cast<std::int64_t>(t.cells.size()), "cell", "cells");
+  if (t.number == disc.mainFeature) text += ", the main feature";
+  return text;
+}
+
 // The rows of title set `titleSet`, found as "Blank!" finds a row's title set.
 void PrintRowsOf(int titleSet, const ScanRows& rows, std::ostream& out) {
   const std::string number = std::to_string(titleSet);
@@ -102,6 +111,26 @@ std::vector<std::string> MenuNames(const ifo::ExistingMenus& menus) {
   return names;
 }
 
+std::string ShortSizeText(std::int64_t bytes) {
+  char text[32];
+  if (bytes < 999'950'000)  // what would round to "1000.0 MB" is given in GB
+    std::snprintf(text, sizeof text, "%.1f MB", static_cast<double>(bytes) / 1e6);
+  else
+    std::snprintf(text, sizeof text, "%.2f GB", static_cast<double>(bytes) / 1e9);
+  return text;
+}
+
+std::string SizeText(std::int64_t bytes) { return ShortSizeText(bytes) + " (" + std::to_string(bytes) + " bytes)"; }
+
+std::string FitText(const disc::DiscFit& fit) {
+  const std::string dvd5 = "a DVD-5 (" + std::to_string(disc::kDvd5Bytes) + " bytes)";
+  const std::string dvd9 = "a DVD-9 (" + std::to_string(disc::kDvd9Bytes) + " bytes)";
+  if (fit.dvd5) return "fits " + dvd5 + ", " + std::to_string(fit.freeDvd5) + " bytes to spare";
+  std::string text = "over " + dvd5 + " by " + std::to_string(fit.overDvd5) + " bytes";
+  if (fit.dvd9) return text + "; fits " + dvd9 + ", " + std::to_string(fit.freeDvd9) + " bytes to spare";
+  return text + " and over " + dvd9 + " by " + std::to_string(fit.overDvd9) + " bytes";
+}
+
 void PrintDiscInfo(const Disc& disc, const ScanRows& rows, std::ostream& out) {
   const disc::VideoManager& vmg = disc.vmg;
   out << "Video manager";
@@ -117,6 +146,9 @@ void PrintDiscInfo(const Disc& disc, const ScanRows& rows, std::ostream& out) {
     if (!vmg.vmgmPgciUt.units.empty()) out << "  Menu video: " << StreamsText(vmg.mat.menu) << '\n';
     out << "  First play: " << (vmg.firstPlayPgc ? CommandsText(*vmg.firstPlayPgc) : "none") << '\n';
   }
+  if (const Title* main = disc.TitleNumbered(disc.mainFeature))
+    out << "  Main feature: title " << main->number << " ("
+        << (main->playbackTime ? main->playbackTime->Clock() : "?:??:??") << ", " << SizeText(main->Bytes()) << ")\n";
 
   for (const VideoTitleSet& set : disc.titleSets) {
     out << "\nTitle set " << set.number << (set.read ? "" : ": " + set.file + " could not be read") << '\n';
@@ -124,11 +156,14 @@ void PrintDiscInfo(const Disc& disc, const ScanRows& rows, std::ostream& out) {
     if (!set.read) continue;
     out << "  Video: " << StreamsText(set.mat.titles) << '\n';
     for (const Title& t : disc.titles)
-      if (t.entry.titleSet == set.number) out << "  " << TitleText(t, set) << '\n';
+      if (t.entry.titleSet == set.number)
+        out << "  " << TitleText(t, set) << "\n    " << TitleSizeText(t, disc) << '\n';
+    out << "  Titles' cells: " << SizeText(set.TitleBytes()) << ", a cell several titles play counted once\n";
     out << "  Menus: " << MenusText(set.vtsmPgciUt) << '\n';
     if (!set.vtsmPgciUt.units.empty()) out << "  Menu video: " << StreamsText(set.mat.menu) << '\n';
   }
   out << "\nFolder: " << disc.folderBytes / kKilobyte << "KB (" << disc.folderBytes << " bytes)\n";
+  out << "DVD files: " << SizeText(disc.dvdFileBytes) << ": " << FitText(disc.Fit()) << '\n';
 }
 
 }  // namespace kestrune

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <nlohmann/json.hpp>
 
+#include "disc_info_text.h"
 #include "fixtures.h"
 #include "run_cli.h"
 #include "synthetic_disc.h"
@@ -110,6 +111,27 @@ TEST_F(InfoOnDamagedDisc, VideoManagerThatCannotBeRead) {
 }
 
 // ------------------------------------------------ among the forms
+
+// The sizes and the fit line as info and the report print them.
+TEST(InfoText, SizesAndTheFitLine) {
+  const std::pair<std::int64_t, const char*> sizes[] = {
+      {0, "0.0 MB (0 bytes)"},
+      {3213312, "3.2 MB (3213312 bytes)"},
+      {999'949'999, "999.9 MB (999949999 bytes)"},
+      {999'999'999, "1.00 GB (999999999 bytes)"},
+      {4'700'372'992, "4.70 GB (4700372992 bytes)"},
+  };
+  for (const auto& [bytes, text] : sizes) EXPECT_EQ(SizeText(bytes), text);
+  const std::pair<std::int64_t, const char*> fits[] = {
+      {1'000'000, "fits a DVD-5 (4700372992 bytes), 4699372992 bytes to spare"},
+      {4'700'372'992, "fits a DVD-5 (4700372992 bytes), 0 bytes to spare"},
+      {4'700'375'040,
+       "over a DVD-5 (4700372992 bytes) by 2048 bytes; fits a DVD-9 (8543666176 bytes), 3843291136 bytes to spare"},
+      {9'000'000'000,
+       "over a DVD-5 (4700372992 bytes) by 4299627008 bytes and over a DVD-9 (8543666176 bytes) by 456333824 bytes"},
+  };
+  for (const auto& [bytes, text] : fits) EXPECT_EQ(FitText(disc::FitOf(bytes)), text);
+}
 
 TEST(InfoCommand, IsAFormOfItsOwnAndJsonModifiesIt) {
   TempFolder folder;

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <nlohmann/json.hpp>
+#include <set>
 
 #include "dvd_check.h"
 #include "folder_scan.h"
@@ -37,6 +38,26 @@ double Seconds(std::uint32_t time) {
   return bcd(time >> 24 & 0xFF) * 3600 + bcd(time >> 16 & 0xFF) * 60 + bcd(time >> 8 & 0xFF) + bcd(time & 0x3F) / fps;
 }
 
+std::size_t Count(const std::string& text, const std::string& what) {
+  std::size_t n = 0;
+  for (std::size_t at = 0; (at = text.find(what, at)) != std::string::npos; at += what.size()) ++n;
+  return n;
+}
+
+// The sectors the cells of the chains that these VTS titles' chapters start
+// in play, as libdvdread reads them: each sector once.
+std::set<std::uint32_t> TitleSectors(const dvdcheck::TitleSetInfo& set, const std::vector<int>& vtsTitles) {
+  std::set<std::uint32_t> sectors;
+  for (const int t : vtsTitles) {
+    std::set<int> pgcns;
+    for (const dvdcheck::Ptt& ptt : set.ptts.at(static_cast<std::size_t>(t - 1))) pgcns.insert(ptt.pgcn);
+    for (const int pgcn : pgcns)
+      for (const dvdcheck::CellInfo& cell : set.pgcs.at(static_cast<std::size_t>(pgcn - 1)).cellList)
+        for (std::uint32_t s = cell.firstSector; s <= cell.lastSector; ++s) sectors.insert(s);
+  }
+  return sectors;
+}
+
 // ------------------------------------------------------ authored discs
 
 class InfoOnAuthoredDisc : public ::testing::TestWithParam<const char*> {
@@ -66,6 +87,16 @@ TEST_P(InfoOnAuthoredDisc, TextShowsTheScanRowsTitlesAndFolderSize) {
   std::int64_t folder = 0;
   for (const auto& entry : fs::directory_iterator(dir)) folder += FileBytes(entry.path());
   EXPECT_NE(r.out.find("\nFolder: " + std::to_string(folder / 1024) + "KB (" + std::to_string(folder) + " bytes)\n"),
+            std::string::npos)
+      << r.out;
+  // Every title's size on the line after it, the main feature marked once,
+  // and the fit of the DVD files (the folder holds nothing else).
+  EXPECT_EQ(Count(r.out, "\n  Title "), ref.vmg.titles.size());
+  EXPECT_EQ(Count(r.out, "\n    Size: "), ref.vmg.titles.size());
+  EXPECT_EQ(Count(r.out, ", the main feature\n"), ref.vmg.titles.empty() ? 0u : 1u);
+  EXPECT_NE(r.out.find("\nDVD files: "), std::string::npos);
+  EXPECT_NE(r.out.find(" bytes): fits a DVD-5 (4700372992 bytes), " + std::to_string(4700372992 - folder) +
+                       " bytes to spare\n"),
             std::string::npos)
       << r.out;
 }
@@ -122,12 +153,37 @@ TEST_P(InfoOnAuthoredDisc, JsonHoldsTheKeysScriptsRelyOn) {
     const dvdcheck::TitleSetInfo* set = ref.TitleSet(t.titleSet);
     const auto& pgc = set->pgcs.at(static_cast<std::size_t>(set->ptts.at(t.vtsTitle - 1).at(0).pgcn - 1));
     EXPECT_DOUBLE_EQ(titles[n].at("duration_seconds").get<double>(), Seconds(pgc.playbackTime));
+    EXPECT_EQ(titles[n].at("bytes"), 2048 * static_cast<std::int64_t>(TitleSectors(*set, {t.vtsTitle}).size()));
   }
+  // The main feature: the longest, on a tie the larger, as libdvdread reads them.
+  std::size_t main = 0;
+  for (std::size_t n = 1; n < titles.size(); ++n) {
+    const auto key = [&](std::size_t k) {
+      return std::make_pair(titles[k]["duration_seconds"].get<double>(), titles[k]["bytes"].get<std::int64_t>());
+    };
+    if (key(n) > key(main)) main = n;
+  }
+  EXPECT_EQ(j.at("main_feature"), titles.empty() ? json(nullptr) : json(main + 1));
+  for (std::size_t n = 0; n < titles.size(); ++n) EXPECT_EQ(titles[n].at("main_feature"), n == main) << n;
+  // A title set's played title video: its titles' cells, a cell of two titles once.
+  for (std::size_t i = 0; i < sets.size(); ++i) {
+    const dvdcheck::TitleSetInfo& info = ref.titleSets[i];
+    std::vector<int> vtsTitles;
+    for (std::size_t t = 1; t <= info.ptts.size(); ++t) vtsTitles.push_back(static_cast<int>(t));
+    EXPECT_EQ(sets[i].at("title_bytes"), 2048 * static_cast<std::int64_t>(TitleSectors(info, vtsTitles).size()));
+  }
+  std::int64_t dvdFiles = 0;
+  for (const auto& entry : fs::directory_iterator(dir))
+    if (entry.path().filename().string()[0] != '.') dvdFiles += (FileBytes(entry.path()) + 2047) / 2048 * 2048;
+  EXPECT_EQ(j.at("dvd_file_bytes"), dvdFiles);
+  EXPECT_EQ(j.at("fit").at("dvd5").at("fits"), true);
+  EXPECT_EQ(j.at("fit").at("dvd5").at("free_bytes"), 4700372992 - dvdFiles);
+  EXPECT_EQ(j.at("fit").at("dvd9").at("capacity_bytes"), 8543666176);
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, InfoOnAuthoredDisc,
                          ::testing::Values("pal_menu", "ntsc_two_sets", "pal_split", "pal_nomenu_vts", "pal_languages",
-                                           "demo"),
+                                           "pal_fade_in", "demo"),
                          [](const auto& info) { return std::string(info.param); });
 
 }  // namespace

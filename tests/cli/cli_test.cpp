@@ -9,6 +9,7 @@
 #include "blank_vob.h"
 #include "commands/commands.h"
 #include "fixtures.h"
+#include "picture_commands.h"
 #include "run_cli.h"
 #include "temp_folder.h"
 
@@ -255,6 +256,10 @@ TEST_F(CliTest, SubcommandsReportUsageErrorsAndChangeNothing) {
       {{"list", test::kMissingFolder}, kExitFailed, "Can't find the given path!\n"},
       {{"blank", "--titles", "1", test::kMissingFolder}, kExitFailed, "Can't find the given path!\n"},
       {{"restore", "/no/such/folder"}, kExitFailed, "Can't find the given path!\n"},
+      {{"thumbnails", "DIR"}, kExitUsage, "OUTDIR is required\n"},
+      {{"report", "DIR"}, kExitUsage, "FILE is required\n"},
+      {{"report", "--json", "DIR", "x.html"}, kExitUsage, "report has no option --json\n"},
+      {{"thumbnails", test::kMissingFolder, "DIR"}, kExitFailed, "Can't find the given path!\n"},
   };
   for (const Case& c : cases) {
     std::vector<std::string> args = c.args;
@@ -265,6 +270,41 @@ TEST_F(CliTest, SubcommandsReportUsageErrorsAndChangeNothing) {
     EXPECT_EQ(r.err.substr(0, c.err.size()), c.err);
     EXPECT_EQ(r.out, "");
   }
+  EXPECT_TRUE(test::Snapshot(dir) == original);
+}
+
+// thumbnails and report where the build can decode video: a PNG of every
+// title and menu with video, and the page with them; where it cannot (the
+// Windows build), thumbnails says so and exits 2 without writing anything,
+// and report writes the page without pictures, says so there too, and exits 2.
+TEST_F(CliTest, ThumbnailsAndReportOrWhyTheBuildMakesNoPictures) {
+  const auto original = test::Snapshot(dir);
+  TempFolder out;
+  const CliResult thumbnails = Cli({"thumbnails", dir, out / "pictures"});
+  const CliResult report = Cli({"report", dir, out / "report.html"});
+  const std::vector<std::uint8_t> bytes = test::ReadBytes(out / "report.html");
+  const std::string page(bytes.begin(), bytes.end());
+#if defined(KESTRUNE_HAVE_PICTURES)
+  EXPECT_EQ(thumbnails.code, kExitOk) << thumbnails.err;
+  for (const char* name : {"title-01.png", "vmg-menu-title-en.png", "vts-01-menu-root-en.png"}) {
+    EXPECT_EQ(test::ReadBytes(out / "pictures" + test::kDelimiter + name).size() > 100, true) << name;
+    EXPECT_NE(thumbnails.out.find(std::string(name) + "  "), std::string::npos) << thumbnails.out;
+  }
+  EXPECT_NE(thumbnails.out.find("3 pictures in "), std::string::npos) << thumbnails.out;
+  EXPECT_EQ(report.code, kExitOk) << report.err;
+  EXPECT_EQ(report.out.rfind("title set 1 chapter menu (en): no picture: has no video", 0), 0u) << report.out;
+  EXPECT_EQ(page.find("cannot decode video"), std::string::npos);
+  EXPECT_NE(page.find("<img src=\"data:image/png;base64,"), std::string::npos);
+#else
+  EXPECT_EQ(thumbnails.code, kExitUsage);
+  EXPECT_EQ(thumbnails.err, std::string(kNoVideoDecoding) + "\n");
+  EXPECT_FALSE(std::filesystem::exists(test::Native(out / "pictures")));
+  EXPECT_EQ(report.code, kExitUsage);
+  EXPECT_NE(report.err.find("cannot decode video"), std::string::npos) << report.err;
+  EXPECT_NE(page.find("cannot decode video"), std::string::npos);
+  EXPECT_EQ(page.find("<img"), std::string::npos);
+#endif
+  EXPECT_NE(page.find("Title 1"), std::string::npos);
   EXPECT_TRUE(test::Snapshot(dir) == original);
 }
 

@@ -7,8 +7,10 @@
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
+#include <set>
 
 #include "disc.h"
+#include "menu_chains.h"
 #include "report_text.h"
 #include "synthetic_disc.h"
 #include "temp_folder.h"
@@ -287,6 +289,119 @@ TEST(DiscModel, FilesSpeltInLowerCase) {
     EXPECT_EQ(set.menuVobBytes, facts.menuVobBytes[static_cast<std::size_t>(set.number)]);
     EXPECT_GT(set.bupBytes, 0);
   }
+}
+
+// ------------------------------------------- sizes and the main feature
+
+// A title's cells and the title set's total: a sector played by several
+// cells, chains or titles counts once.
+TEST(DiscModel, SectorsCoveredCountsASharedSectorOnce) {
+  using Ranges = std::vector<std::pair<std::uint32_t, std::uint32_t>>;
+  const struct {
+    const char* what;
+    Ranges ranges;
+    std::int64_t sectors;
+  } cases[] = {
+      {"none", {}, 0},
+      {"one sector", {{7, 7}}, 1},
+      {"apart", {{0, 9}, {20, 29}}, 20},
+      {"touching", {{0, 9}, {10, 19}}, 20},
+      {"the same cell twice (two titles, two chains)", {{5, 14}, {5, 14}}, 10},
+      {"overlapping, out of order", {{10, 30}, {0, 15}}, 31},
+      {"one inside another", {{0, 100}, {10, 20}, {30, 40}}, 101},
+      {"a last sector before the first (damage) counts none", {{50, 40}, {0, 0}}, 1},
+      {"the whole address range", {{0, 0xFFFFFFFFu}, {5, 6}}, 0x100000000},
+  };
+  for (const auto& c : cases) EXPECT_EQ(disc::SectorsCovered(c.ranges), c.sectors) << c.what;
+}
+
+TEST(DiscModel, MainFeatureIsTheLongestTitleThenTheLargest) {
+  const auto title = [](int number, const char* clock, std::int64_t sectors) {
+    disc::Title t;
+    t.number = number;
+    if (clock != nullptr) {
+      int h = 0, m = 0, s = 0;
+      std::sscanf(clock, "%d:%d:%d", &h, &m, &s);
+      const auto bcd = [](int v) { return static_cast<std::uint32_t>(v / 10 << 4 | v % 10); };
+      t.playbackTime = ifo::DecodeDvdTime(bcd(h) << 24 | bcd(m) << 16 | bcd(s) << 8 | 0x40);
+    }
+    t.sectors = sectors;
+    return t;
+  };
+  const struct {
+    const char* what;
+    std::vector<disc::Title> titles;
+    int main;
+  } cases[] = {
+      {"no titles", {}, 0},
+      {"the film among trailers", {title(1, "0:02:10", 500), title(2, "1:52:03", 90000), title(3, "0:00:30", 80)}, 2},
+      {"longest wins over larger", {title(1, "0:10:00", 9000), title(2, "0:10:01", 100)}, 2},
+      {"a tie in time: the larger", {title(1, "0:45:00", 100), title(2, "0:45:00", 200), title(3, "0:45:00", 150)}, 2},
+      {"a tie in both: the first", {title(1, "0:01:00", 10), title(2, "0:01:00", 10)}, 1},
+      {"unknown times count as 0", {title(1, nullptr, 5000), title(2, "0:00:01", 1)}, 2},
+  };
+  for (const auto& c : cases) EXPECT_EQ(disc::MainFeatureOf(c.titles), c.main) << c.what;
+}
+
+TEST(DiscModel, FitsADvd5OrADvd9ToTheByte) {
+  const struct {
+    std::int64_t bytes;
+    bool dvd5, dvd9;
+    std::int64_t overDvd5, overDvd9;
+  } cases[] = {
+      {0, true, true, 0, 0},
+      {disc::kDvd5Bytes, true, true, 0, 0},
+      {disc::kDvd5Bytes + 2048, false, true, 2048, 0},
+      {disc::kDvd9Bytes, false, true, disc::kDvd9Bytes - disc::kDvd5Bytes, 0},
+      {disc::kDvd9Bytes + 1, false, false, disc::kDvd9Bytes + 1 - disc::kDvd5Bytes, 1},
+  };
+  for (const auto& c : cases) {
+    const disc::DiscFit fit = disc::FitOf(c.bytes);
+    EXPECT_EQ(fit.dvd5, c.dvd5) << c.bytes;
+    EXPECT_EQ(fit.dvd9, c.dvd9) << c.bytes;
+    EXPECT_EQ(fit.overDvd5, c.overDvd5) << c.bytes;
+    EXPECT_EQ(fit.overDvd9, c.overDvd9) << c.bytes;
+    EXPECT_EQ(fit.freeDvd5, c.dvd5 ? disc::kDvd5Bytes - c.bytes : 0) << c.bytes;
+  }
+  EXPECT_EQ(disc::kDvd5Bytes % 2048, 0);
+  EXPECT_EQ(disc::kDvd9Bytes % 2048, 0);
+}
+
+// The synthetic disc's DVD files, each in whole sectors, are what the fit
+// counts: a backup or another file in the folder is not burnt.
+TEST(DiscModel, DvdFileBytesLeaveOutBackupsAndOtherFiles) {
+  TempFolder folder;
+  syn::WriteDisc(folder.Dir(), {});
+  const Disc before = ReadDisc(folder.Dir());
+  std::int64_t dvdFiles = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(test::Native(folder.Dir())))
+    dvdFiles += (static_cast<std::int64_t>(entry.file_size()) + 2047) / 2048 * 2048;
+  EXPECT_EQ(before.dvdFileBytes, dvdFiles);
+  test::WriteBytes(folder / "VTS_01_0.IFO~", test::ReadBytes(folder / "VTS_01_0.IFO"));
+  test::WriteBytes(folder / "notes.txt", {'x'});
+  const Disc after = ReadDisc(folder.Dir());
+  EXPECT_EQ(after.dvdFileBytes, before.dvdFileBytes);
+  EXPECT_GT(after.folderBytes, before.folderBytes);
+}
+
+// Menu chains are named for files and the report: by domain, menu and
+// language, a chain no menu enters by its number, and never two alike.
+TEST(DiscModel, MenuChainsHaveUniqueNames) {
+  TempFolder folder;
+  syn::WriteDisc(folder.Dir(), {});
+  const Disc d = ReadDisc(folder.Dir());
+  const std::vector<disc::MenuChain> chains = disc::MenuChainsOf(d);
+  ASSERT_FALSE(chains.empty());
+  std::set<std::string> names;
+  for (const disc::MenuChain& c : chains) {
+    EXPECT_TRUE(names.insert(c.name).second) << c.name;
+    const std::string prefix = c.titleSet == 0 ? "vmg-menu-" : "vts-0" + std::to_string(c.titleSet) + "-menu-";
+    EXPECT_EQ(c.name.rfind(prefix, 0), 0u) << c.name;
+    EXPECT_EQ(c.name.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789-"), std::string::npos) << c.name;
+    if (!c.kind.empty()) EXPECT_NE(c.name.find(c.kind), std::string::npos) << c.name;
+  }
+  EXPECT_EQ(disc::TitleName(3), "title-03");
+  EXPECT_EQ(disc::TitleName(42), "title-42");
 }
 
 // Every byte of every table set to 0xFF, then to 0x00, one at a time: the

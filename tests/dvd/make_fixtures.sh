@@ -12,7 +12,7 @@
 # every test of a build folder.
 set -euo pipefail
 
-ALL="pal_menu ntsc_two_sets pal_split pal_nomenu_vts pal_languages pal_links demo"
+ALL="pal_menu ntsc_two_sets pal_split pal_nomenu_vts pal_languages pal_links pal_fade_in demo"
 STAMP=.kestrune-fixture
 
 if [ $# -lt 1 ]; then
@@ -422,6 +422,62 @@ make_pal_links() {
         <vob file="pal_t1a.mpg" chapters="0,1"/>
         <vob file="pal_t1b.mpg"/>
         <post>if (g1 == 0) { g1 = 1; jump cell 3; } exit;</post>
+      </pgc>
+    </titles>
+  </titleset>
+</dvdauthor>
+XML
+  author "$1" PAL
+}
+
+# --- pal_fade_in: 16:9 titles whose pictures are not where a title starts:
+# title 1 (two chapters) opens with a second of black before the test
+# pattern fades in, all in its first chapter; title 2 is a shorter clip. Title set 1's chapter menu is
+# a chain of commands only (no cells), beside a root menu with video. What
+# the pictures of titles and menus are tested on.
+make_pal_fade_in() {
+  clip pal_vmgm.mpg pal 4:3 1 330
+  clip pal_vtsm.mpg pal 4:3 1 440
+  if [ ! -f "$WORK/pal_fade_in.mpg" ]; then
+    ffmpeg -nostdin -loglevel error -y \
+      -f lavfi -i "testsrc=size=720x576:rate=25:duration=2.5,fade=t=in:st=1:d=0.2" \
+      -f lavfi -i "sine=frequency=550:sample_rate=48000:duration=2.5" \
+      -target pal-dvd -aspect 16:9 \
+      -fflags +bitexact -flags:v +bitexact -flags:a +bitexact -threads 1 \
+      "$WORK/pal_fade_in.mpg"
+  fi
+  clip pal_wide.mpg pal 16:9 1 660
+  cat >"$WORK/$1.xml" <<'XML'
+<dvdauthor>
+  <vmgm>
+    <menus>
+      <video format="pal" aspect="4:3"/>
+      <pgc entry="title">
+        <vob file="pal_vmgm.mpg"/>
+        <post>jump titleset 1 menu;</post>
+      </pgc>
+    </menus>
+  </vmgm>
+  <titleset>
+    <menus>
+      <video format="pal" aspect="4:3"/>
+      <pgc entry="root">
+        <vob file="pal_vtsm.mpg"/>
+        <post>jump title 1;</post>
+      </pgc>
+      <pgc entry="ptt">
+        <pre>jump title 1 chapter 2;</pre>
+      </pgc>
+    </menus>
+    <titles>
+      <video format="pal" aspect="16:9"/>
+      <pgc>
+        <vob file="pal_fade_in.mpg" chapters="0,2"/>
+        <post>jump title 2;</post>
+      </pgc>
+      <pgc>
+        <vob file="pal_wide.mpg"/>
+        <post>call menu;</post>
       </pgc>
     </titles>
   </titleset>

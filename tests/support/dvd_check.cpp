@@ -287,78 +287,6 @@ std::uint64_t FileSectors(const fs::path& path, std::vector<std::string>& proble
   return (size + kSector - 1) / kSector;
 }
 
-// ----------------------------------------------------------- child process
-
-struct ProcessResult {
-  bool started = false;
-  int exitCode = -1;
-  std::string out;
-  std::string err;
-};
-
-// Runs argv[0] from PATH with no shell, collecting stdout and stderr.
-ProcessResult Run(const std::vector<std::string>& argv) {
-  ProcessResult result;
-  int outPipe[2], errPipe[2];
-  if (pipe(outPipe) != 0) return result;
-  if (pipe(errPipe) != 0) {
-    close(outPipe[0]);
-    close(outPipe[1]);
-    return result;
-  }
-  const pid_t pid = fork();
-  if (pid < 0) {
-    for (int fd : {outPipe[0], outPipe[1], errPipe[0], errPipe[1]}) close(fd);
-    return result;
-  }
-  if (pid == 0) {
-    dup2(outPipe[1], 1);
-    dup2(errPipe[1], 2);
-    for (int fd : {outPipe[0], outPipe[1], errPipe[0], errPipe[1]}) close(fd);
-    const int devNull = open("/dev/null", O_RDONLY);
-    if (devNull >= 0) dup2(devNull, 0);
-    std::vector<char*> args;
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    execvp(args[0], args.data());
-    std::fprintf(stderr, "cannot run %s: %s\n", args[0], std::strerror(errno));
-    _exit(127);
-  }
-  close(outPipe[1]);
-  close(errPipe[1]);
-  result.started = true;
-  // Both pipes are drained together so that a child filling one cannot block.
-  std::array<pollfd, 2> fds{{{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}}};
-  std::array<std::string*, 2> sinks{&result.out, &result.err};
-  int openPipes = 2;
-  char chunk[65536];
-  while (openPipes > 0) {
-    if (poll(fds.data(), fds.size(), -1) < 0) {
-      if (errno == EINTR) continue;
-      break;
-    }
-    for (std::size_t i = 0; i < fds.size(); ++i) {
-      if (fds[i].fd < 0 || fds[i].revents == 0) continue;
-      const ssize_t n = read(fds[i].fd, chunk, sizeof chunk);
-      if (n > 0) {
-        sinks[i]->append(chunk, static_cast<std::size_t>(n));
-      } else if (n == 0 || errno != EINTR) {
-        close(fds[i].fd);
-        fds[i].fd = -1;
-        --openPipes;
-      }
-    }
-  }
-  for (const pollfd& p : fds) {
-    if (p.fd >= 0) close(p.fd);
-  }
-  int status = 0;
-  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-  }
-  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  while (!result.err.empty() && std::isspace(static_cast<unsigned char>(result.err.back()))) result.err.pop_back();
-  return result;
-}
 
 // ------------------------------------------------------------- libdvdnav
 
@@ -540,6 +468,71 @@ RawDisc ReadRawDisc(const fs::path& dir) {
 }
 
 }  // namespace
+
+// ----------------------------------------------------------- child process
+
+ProcessResult Run(const std::vector<std::string>& argv) {
+  ProcessResult result;
+  int outPipe[2], errPipe[2];
+  if (pipe(outPipe) != 0) return result;
+  if (pipe(errPipe) != 0) {
+    close(outPipe[0]);
+    close(outPipe[1]);
+    return result;
+  }
+  const pid_t pid = fork();
+  if (pid < 0) {
+    for (int fd : {outPipe[0], outPipe[1], errPipe[0], errPipe[1]}) close(fd);
+    return result;
+  }
+  if (pid == 0) {
+    dup2(outPipe[1], 1);
+    dup2(errPipe[1], 2);
+    for (int fd : {outPipe[0], outPipe[1], errPipe[0], errPipe[1]}) close(fd);
+    const int devNull = open("/dev/null", O_RDONLY);
+    if (devNull >= 0) dup2(devNull, 0);
+    std::vector<char*> args;
+    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    execvp(args[0], args.data());
+    std::fprintf(stderr, "cannot run %s: %s\n", args[0], std::strerror(errno));
+    _exit(127);
+  }
+  close(outPipe[1]);
+  close(errPipe[1]);
+  result.started = true;
+  // Both pipes are drained together so that a child filling one cannot block.
+  std::array<pollfd, 2> fds{{{outPipe[0], POLLIN, 0}, {errPipe[0], POLLIN, 0}}};
+  std::array<std::string*, 2> sinks{&result.out, &result.err};
+  int openPipes = 2;
+  char chunk[65536];
+  while (openPipes > 0) {
+    if (poll(fds.data(), fds.size(), -1) < 0) {
+      if (errno == EINTR) continue;
+      break;
+    }
+    for (std::size_t i = 0; i < fds.size(); ++i) {
+      if (fds[i].fd < 0 || fds[i].revents == 0) continue;
+      const ssize_t n = read(fds[i].fd, chunk, sizeof chunk);
+      if (n > 0) {
+        sinks[i]->append(chunk, static_cast<std::size_t>(n));
+      } else if (n == 0 || errno != EINTR) {
+        close(fds[i].fd);
+        fds[i].fd = -1;
+        --openPipes;
+      }
+    }
+  }
+  for (const pollfd& p : fds) {
+    if (p.fd >= 0) close(p.fd);
+  }
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+  }
+  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  while (!result.err.empty() && std::isspace(static_cast<unsigned char>(result.err.back()))) result.err.pop_back();
+  return result;
+}
 
 // =================================================================== API
 

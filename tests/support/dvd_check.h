@@ -289,6 +289,17 @@ DecodedVideo DecodeFrames(const std::filesystem::path& vob);
 
 // ----------------------------------------------------------------- helpers
 
+// A program run to its end: ffmpeg, ffprobe.
+struct ProcessResult {
+  bool started = false;
+  int exitCode = -1;
+  std::string out;
+  std::string err;
+};
+
+// Runs argv[0] from PATH with no shell, collecting stdout and stderr.
+ProcessResult Run(const std::vector<std::string>& argv);
+
 // The VIDEO_TS folder inside `folder`, or `folder` itself if it is one.
 std::filesystem::path VideoTsFolder(const std::filesystem::path& folder);
 

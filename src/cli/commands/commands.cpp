@@ -15,6 +15,8 @@ std::unique_ptr<Command> MakeVerifyCommand();
 std::unique_ptr<Command> MakeBlankCommand();
 std::unique_ptr<Command> MakeRestoreCommand();
 std::unique_ptr<Command> MakeDeleteBackupsCommand();
+std::unique_ptr<Command> MakeThumbnailsCommand();
+std::unique_ptr<Command> MakeReportCommand();
 
 const std::vector<CommandEntry>& Commands() {
   static const std::vector<CommandEntry> commands = {
@@ -24,6 +26,8 @@ const std::vector<CommandEntry>& Commands() {
       {"blank", "Blank chosen menus and titles of FOLDER", MakeBlankCommand},
       {"restore", "Restore every backup (NAME~) in FOLDER, then list it", MakeRestoreCommand},
       {"delete-backups", "Delete every backup (NAME~) in FOLDER", MakeDeleteBackupsCommand},
+      {"thumbnails", "Write a PNG of every title and menu of FOLDER into OUTDIR", MakeThumbnailsCommand},
+      {"report", "Write one HTML page of FOLDER's titles, menus and sizes, with their pictures", MakeReportCommand},
   };
   return commands;
 }

@@ -19,6 +19,8 @@ void Fail(Problems& problems, const Title& title, const std::string& field, cons
 
 // Joins a TT_SRPT entry to its title set: the chains its chapters start in,
 // their cells, and the first chain's playback time and streams.
+std::vector<std::pair<std::uint32_t, std::uint32_t>> CellRanges(const std::vector<const Title*>& titles);
+
 Title JoinTitle(const Disc& disc, int number, const TitleSearchPointer& entry, Problems& problems) {
   Title title;
   title.number = number;
@@ -70,9 +72,39 @@ Title JoinTitle(const Disc& disc, int number, const TitleSearchPointer& entry, P
       const Cell& cell = pgc->cells[c];
       title.cells.push_back({pgcn, static_cast<int>(c + 1), cell.playback.firstVobuStartSector,
                              cell.playback.lastVobuEndSector, cell.position.vobId, cell.position.cellId});
+      const std::string field = "PGC " + std::to_string(pgcn) + " cell " + std::to_string(c + 1) + " last sector";
+      const bool noted = std::any_of(problems.begin(), problems.end(), [&](const Problem& p) {
+        return p.file == set->file && p.field == field;  // by another title playing the chain
+      });
+      if (cell.playback.lastVobuEndSector < cell.playback.firstVobuStartSector && !noted)
+        Note(problems, set->file, "VTS_PGCI", field,
+             std::to_string(cell.playback.lastVobuEndSector) + " lies before its first sector " +
+                 std::to_string(cell.playback.firstVobuStartSector));
     }
   }
+  title.sectors = SectorsCovered(CellRanges({&title}));
   return title;
+}
+
+std::vector<std::pair<std::uint32_t, std::uint32_t>> CellRanges(const std::vector<const Title*>& titles) {
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> ranges;
+  for (const Title* title : titles)
+    for (const TitleCell& cell : title->cells) ranges.emplace_back(cell.firstSector, cell.lastSector);
+  return ranges;
+}
+
+// The files a disc of the folder holds, each in whole sectors.
+std::int64_t DvdFileBytes(const Disc& disc) {
+  std::int64_t total = 0;
+  const auto add = [&](std::int64_t bytes) {
+    if (bytes > 0) total += RoundUpToSector(bytes);
+  };
+  for (const std::int64_t bytes : {disc.vmg.ifoBytes, disc.vmg.bupBytes, disc.vmg.menuVobBytes}) add(bytes);
+  for (const VideoTitleSet& set : disc.titleSets) {
+    for (const std::int64_t bytes : {set.ifoBytes, set.bupBytes, set.menuVobBytes}) add(bytes);
+    for (std::size_t k = 1; k < set.titleVobBytes.size(); ++k) add(set.titleVobBytes[k]);
+  }
+  return total;
 }
 
 void MeasureFiles(VideoTitleSet& set, const FolderSizes& sizes) {
@@ -90,6 +122,34 @@ const VideoTitleSet* Disc::TitleSet(int number) const {
   for (const VideoTitleSet& set : titleSets)
     if (set.number == number) return &set;
   return nullptr;
+}
+
+const Title* Disc::TitleNumbered(int number) const {
+  return number >= 1 && number <= static_cast<int>(titles.size()) ? &titles[static_cast<std::size_t>(number - 1)]
+                                                                   : nullptr;
+}
+
+std::int64_t SectorsCovered(std::vector<std::pair<std::uint32_t, std::uint32_t>> ranges) {
+  std::sort(ranges.begin(), ranges.end());
+  std::int64_t sectors = 0;
+  std::int64_t next = 0;  // the first sector not counted yet
+  for (const auto& [first, last] : ranges) {
+    if (last < first) continue;
+    const std::int64_t from = std::max<std::int64_t>(first, next);
+    if (from <= static_cast<std::int64_t>(last)) sectors += static_cast<std::int64_t>(last) - from + 1;
+    next = std::max<std::int64_t>(next, static_cast<std::int64_t>(last) + 1);
+  }
+  return sectors;
+}
+
+int MainFeatureOf(const std::vector<Title>& titles) {
+  const Title* best = nullptr;
+  for (const Title& t : titles) {
+    if (best == nullptr || t.DurationSeconds() > best->DurationSeconds() ||
+        (t.DurationSeconds() == best->DurationSeconds() && t.sectors > best->sectors))
+      best = &t;
+  }
+  return best == nullptr ? 0 : best->number;
 }
 
 Disc ReadDisc(const std::string& folder) {
@@ -125,6 +185,14 @@ Disc ReadDisc(const std::string& folder) {
 
   for (std::size_t j = 0; j < disc.vmg.ttSrpt.titles.size(); ++j)
     disc.titles.push_back(JoinTitle(disc, static_cast<int>(j + 1), disc.vmg.ttSrpt.titles[j], disc.problems));
+  for (VideoTitleSet& set : disc.titleSets) {
+    std::vector<const Title*> played;
+    for (const Title& t : disc.titles)
+      if (t.entry.titleSet == set.number) played.push_back(&t);
+    set.titleSectors = SectorsCovered(CellRanges(played));
+  }
+  disc.mainFeature = MainFeatureOf(disc.titles);
+  disc.dvdFileBytes = DvdFileBytes(disc);
   return disc;
 }
 

@@ -13,8 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "disc_capacity.h"
 #include "ifo_problem.h"
 #include "dvd_time.h"
+#include "sector.h"
 #include "title_tables.h"
 #include "video_manager.h"
 #include "video_title_set.h"
@@ -41,8 +43,12 @@ struct Title {
   std::vector<TitleCell> cells;          // the cells of those PGCs
   std::vector<int> audioStreams;         // streams (from 0) the first PGC makes available
   std::vector<int> subpictureStreams;
+  // The sectors of `cells` (from C_PBI), a sector that several cells or
+  // chains of the title play counted once.
+  std::int64_t sectors = 0;
 
   double DurationSeconds() const { return playbackTime ? playbackTime->Seconds() : 0.0; }
+  std::int64_t Bytes() const { return SectorStart(sectors); }
 };
 
 struct Disc {
@@ -52,9 +58,25 @@ struct Disc {
   std::vector<Title> titles;
   Problems problems;
   std::int64_t folderBytes = 0;  // every file of the folder
+  // The DVD files (VIDEO_TS.IFO, .BUP, .VOB and every title set's IFO, BUP
+  // and VOBs), each in whole sectors: what a disc of the folder holds,
+  // backups and other files left out.
+  std::int64_t dvdFileBytes = 0;
+  int mainFeature = 0;  // the number of the main feature (MainFeatureOf); 0 when there are no titles
 
   const VideoTitleSet* TitleSet(int number) const;
+  const Title* TitleNumbered(int number) const;
+  DiscFit Fit() const { return FitOf(dvdFileBytes); }
 };
+
+// The sectors that the ranges [first, last] cover, a sector in several
+// ranges counted once; a range whose last sector lies before its first
+// covers none.
+std::int64_t SectorsCovered(std::vector<std::pair<std::uint32_t, std::uint32_t>> ranges);
+
+// The main feature: the title with the longest playback time, on a tie the
+// larger (more sectors), then the first. 0 when `titles` is empty.
+int MainFeatureOf(const std::vector<Title>& titles);
 
 // Reads the folder. Never throws for a damaged or missing file: what could
 // not be read is in `problems`. VIDEO_TS.IFO unreadable leaves vmg.read false

@@ -10,6 +10,7 @@
 #include "address_tables.h"
 #include "chain_tables.h"
 #include "ifo_problem.h"
+#include "sector.h"
 #include "stream_attributes.h"
 #include "title_tables.h"
 
@@ -49,8 +50,12 @@ struct VideoTitleSet {
   std::int64_t ifoBytes = -1, bupBytes = -1;
   std::int64_t menuVobBytes = -1;
   std::array<std::int64_t, 10> titleVobBytes{-1, -1, -1, -1, -1, -1, -1, -1, -1, -1};
+  // The sectors of the cells its titles play, a cell that several titles
+  // play counted once (the disc model fills it in after joining the titles).
+  std::int64_t titleSectors = 0;
 
   std::int64_t TitleVobBytes() const;  // the title VOB files that are there, summed
+  std::int64_t TitleBytes() const { return SectorStart(titleSectors); }
 };
 
 // Where the model keeps table `t`'s place.

@@ -7,25 +7,16 @@
 
 #include "big_endian.h"
 #include "blank_vob.h"
+#include "nav_pack.h"
 #include "verifier.h"
 
 namespace kestrune::verify {
 
 namespace {
 
-// A NAV pack: pack header, system header, the PCI packet at 0x26 and the DSI
-// packet at 0x400, both private stream 2 with a sub-stream byte (0 PCI, 1 DSI).
-constexpr std::int64_t kPciPacket = 0x26;
-constexpr std::int64_t kPciSubstream = 0x2C;
-constexpr std::int64_t kPci = 0x2D;  // PCI data: NV_PCK_LBN at +0, HLI from +96
-constexpr std::int64_t kDsiPacket = 0x400;
-constexpr std::int64_t kDsiSubstream = 0x406;
-constexpr std::int64_t kDsi = 0x407;  // DSI data
-constexpr std::int64_t kPciNvPckLbn = kPci + 0;
-constexpr std::int64_t kDsiNvPckLbn = kDsi + 4;
-constexpr std::int64_t kDsiVobuEa = kDsi + 8;
-constexpr std::int64_t kDsiVobIdn = kDsi + 24;
-constexpr std::int64_t kDsiCellIdn = kDsi + 27;
+// The NAV pack's fields are those of nav_pack.h; the PCI's highlight
+// information is read only here.
+constexpr std::int64_t kPci = kNavPci;
 // HLI: HLI_SS, then the button groups (bits 5..4 of HL_GI byte 14), the
 // button count (byte 17) and, after the colour table, 36 button entries of
 // 18 bytes whose command is at +10.
@@ -141,8 +132,7 @@ void Verifier::CheckVobs(const std::vector<const Domain*>& domains) {
     if (nav == nullptr) continue;
     const auto [file, base] = Place(vobs, s);
     const std::string vobu = "VOBU at sector " + Number(s) + " ";
-    if (!PackHeader(*nav) || !StartCode(*nav, kPciPacket, 0xBF) || (*nav)[kPciSubstream] != 0 ||
-        !StartCode(*nav, kDsiPacket, 0xBF) || (*nav)[kDsiSubstream] != 1) {
+    if (!IsNavPack(*nav)) {
       add(Severity::kError, file, vobu + "NAV pack", base, "no NAV pack (PCI and DSI packets)", "a NAV pack",
           "every VOBU_ADMAP entry is the start of a VOBU, which is a NAV pack");
       continue;

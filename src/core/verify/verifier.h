@@ -14,23 +14,9 @@
 #include "ifo_image.h"
 #include "nav_command.h"
 #include "verify.h"
+#include "vob_set.h"
 
 namespace kestrune::verify {
-
-// One VOB set (VMGM_VOBS, VTSM_VOBS or VTSTT_VOBS) as files on disk. Its
-// sectors are numbered from 0 across its files in order.
-struct VobSet {
-  std::string name;  // "VIDEO_TS.VOB", "VTS_01_0.VOB", "VTS_01_*.VOB"
-  struct File {
-    std::string name;
-    std::int64_t bytes = 0;
-  };
-  std::vector<File> files;
-
-  bool Present() const { return !files.empty(); }
-  std::int64_t Bytes() const;
-  std::int64_t Sectors() const;  // whole sectors; a partial last sector counts
-};
 
 // Where a program chain's commands and cells belong: its domain.
 struct Domain {

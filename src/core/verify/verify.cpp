@@ -65,18 +65,6 @@ std::string Describe(const Finding& f) {
 
 Report VerifyFolder(const std::string& folder) { return Verifier(folder).Run(); }
 
-std::int64_t VobSet::Bytes() const {
-  std::int64_t total = 0;
-  for (const File& f : files) total += f.bytes;
-  return total;
-}
-
-std::int64_t VobSet::Sectors() const {
-  std::int64_t total = 0;
-  for (const File& f : files) total += SectorsOf(f.bytes);
-  return total;
-}
-
 Verifier::Verifier(const std::string& folder) : sizes_(WithTrailingDelimiter(folder)) {
   report_.folder = WithTrailingDelimiter(folder);
 }
