@@ -7,35 +7,23 @@
 
 #include "big_endian.h"
 #include "blank_vob.h"
+#include "nav_pack.h"
 #include "verifier.h"
 
 namespace kestrune::verify {
 
 namespace {
 
-// A NAV pack: pack header, system header, the PCI packet at 0x26 and the DSI
-// packet at 0x400, both private stream 2 with a sub-stream byte (0 PCI, 1 DSI).
-constexpr std::int64_t kPciPacket = 0x26;
-constexpr std::int64_t kPciSubstream = 0x2C;
-constexpr std::int64_t kPci = 0x2D;  // PCI data: NV_PCK_LBN at +0, HLI from +96
-constexpr std::int64_t kDsiPacket = 0x400;
-constexpr std::int64_t kDsiSubstream = 0x406;
-constexpr std::int64_t kDsi = 0x407;  // DSI data
-constexpr std::int64_t kPciNvPckLbn = kPci + 0;
-constexpr std::int64_t kDsiNvPckLbn = kDsi + 4;
-constexpr std::int64_t kDsiVobuEa = kDsi + 8;
-constexpr std::int64_t kDsiVobIdn = kDsi + 24;
-constexpr std::int64_t kDsiCellIdn = kDsi + 27;
-// HLI: HLI_SS, then the button groups (bits 5..4 of HL_GI byte 14), the
-// button count (byte 17) and, after the colour table, 36 button entries of
-// 18 bytes whose command is at +10.
-constexpr std::int64_t kHliSs = kPci + 96;
-constexpr std::int64_t kHliButtonGroups = kPci + 96 + 14;
-constexpr std::int64_t kHliButtonCount = kPci + 96 + 17;
-constexpr std::int64_t kButtons = kPci + 96 + 46;
-constexpr std::int64_t kButtonSize = 18;
-constexpr std::int64_t kButtonCommand = 10;
-constexpr int kMaxButtons = 36;
+// Sector offsets of the NAV pack fields these checks read (nav_pack.h).
+constexpr std::int64_t kPciNvPckLbn = nav::PciField(nav::kPciNvPckLbn);
+constexpr std::int64_t kDsiNvPckLbn = nav::DsiField(nav::kDsiNvPckLbn);
+constexpr std::int64_t kDsiVobuEa = nav::DsiField(nav::kDsiVobuEa);
+constexpr std::int64_t kDsiVobIdn = nav::DsiField(nav::kDsiVobIdn);
+constexpr std::int64_t kDsiCellIdn = nav::DsiField(nav::kDsiCellIdn);
+constexpr std::int64_t kHliSs = nav::PciField(nav::kHli);
+constexpr std::int64_t kHliButtonGroups = nav::PciField(nav::kHliButtonGroups);
+constexpr std::int64_t kHliButtonCount = nav::PciField(nav::kHliButtonCount);
+constexpr std::int64_t kButtons = nav::PciField(nav::kHliButtons);
 
 bool StartCode(const std::vector<std::uint8_t>& s, std::int64_t at, std::uint8_t id) {
   return s[at] == 0 && s[at + 1] == 0 && s[at + 2] == 1 && s[at + 3] == id;
@@ -141,8 +129,7 @@ void Verifier::CheckVobs(const std::vector<const Domain*>& domains) {
     if (nav == nullptr) continue;
     const auto [file, base] = Place(vobs, s);
     const std::string vobu = "VOBU at sector " + Number(s) + " ";
-    if (!PackHeader(*nav) || !StartCode(*nav, kPciPacket, 0xBF) || (*nav)[kPciSubstream] != 0 ||
-        !StartCode(*nav, kDsiPacket, 0xBF) || (*nav)[kDsiSubstream] != 1) {
+    if (!nav::IsNavPack(*nav)) {
       add(Severity::kError, file, vobu + "NAV pack", base, "no NAV pack (PCI and DSI packets)", "a NAV pack",
           "every VOBU_ADMAP entry is the start of a VOBU, which is a NAV pack");
       continue;
@@ -206,12 +193,12 @@ void Verifier::CheckButtons(const std::vector<const Domain*>& domains, std::int6
   }
   // Buttons come in 1, 2 or 3 groups of 36, 18 or 12 entries.
   const int groups = std::max(1, (nav[kHliButtonGroups] >> 4) & 3);
-  const int perGroup = kMaxButtons / groups;
+  const int perGroup = nav::kMaxButtons / groups;
   const int count = std::min(nav[kHliButtonCount] & 0x3F, perGroup);
   for (int g = 0; g < groups; ++g) {
     for (int b = 0; b < count; ++b) {
       const int index = g * perGroup + b;
-      const std::int64_t at = kButtons + kButtonSize * index + kButtonCommand;
+      const std::int64_t at = kButtons + nav::kButtonSize * index + nav::kButtonCommand;
       NavCommandBytes command{};
       std::copy(nav.begin() + at, nav.begin() + at + 8, command.begin());
       CheckCommand(*domain, vobFile, "NAV pack",
