@@ -62,6 +62,12 @@ void DiskFolder::Replace(const std::string& path, const std::vector<std::uint8_t
   entriesUnflushed_ = true;
 }
 
+std::unique_ptr<NewContent> DiskFolder::ReplaceInPieces(const std::string& path, std::int64_t) {
+  // Needs the file layer's piecewise replacing write (coming with its
+  // FileSystem interface).
+  throw FileError(path, "write in pieces", std::make_error_code(std::errc::operation_not_supported));
+}
+
 bool DiskFolder::Remove(const std::string& path) {
   BeforeChange();
   changedHere_.insert(path);
