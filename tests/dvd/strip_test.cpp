@@ -1,0 +1,296 @@
+// Strip runs on copies of the authored discs, checked by what other software
+// makes of the result: ffprobe lists exactly the kept streams, the video
+// decodes to the same frames and each kept audio stream to the same samples
+// (ffmpeg's framemd5 and md5), each kept sub-picture stream's packets are
+// the same bytes, libdvdread opens every IFO without a warning, libdvdnav
+// plays every title and chapter and the menus that set streams still reach
+// their titles, the verifier finds no error, the dry run's figures are the
+// run's, and restore gives back the original bytes. Then the refusals: each
+// bad input is refused before anything changes.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+
+#include "big_endian.h"
+#include "dvd_check.h"
+#include "fixtures.h"
+#include "nav_pack.h"
+#include "planned_folder.h"
+#include "run_plan.h"
+#include "strip_run.h"
+#include "temp_folder.h"
+#include "verify.h"
+#include "backup_commands.h"
+#include "report_text.h"
+
+namespace kestrune {
+namespace {
+
+namespace fs = std::filesystem;
+using Files = std::map<std::string, std::vector<std::uint8_t>>;
+
+// What a shell command prints on standard output.
+std::string Output(const std::string& command) {
+  std::string text;
+  FILE* pipe = ::popen((command + " 2>/dev/null").c_str(), "r");
+  if (pipe == nullptr) return text;
+  std::array<char, 4096> buffer{};
+  for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0;) text.append(buffer.data(), n);
+  ::pclose(pipe);
+  return text;
+}
+
+// The title VOB set of title set 1, joined, as players and ffmpeg read it.
+std::string Joined(const fs::path& dir) {
+  std::string files;
+  for (int k = 1; k <= 9; ++k)
+    if (fs::exists(dir / ("VTS_01_" + std::to_string(k) + ".VOB")))
+      files += " '" + (dir / ("VTS_01_" + std::to_string(k) + ".VOB")).string() + "'";
+  return "cat" + files + " | ";
+}
+
+// "0x80 ac3" lines: the streams ffprobe finds, by id.
+std::string Streams(const fs::path& dir) {
+  return Output(Joined(dir) +
+                "ffprobe -v error -show_entries stream=id,codec_name -of csv=p=0 -i pipe: | sort");
+}
+
+std::string Decoded(const fs::path& dir, const std::string& map, const char* format) {
+  return Output(Joined(dir) + "ffmpeg -v error -i pipe: -map " + map + " -f " + format + " -");
+}
+
+// The payload bytes of every packet of private stream 1 sub-stream `stream`.
+std::vector<std::uint8_t> SubpicturePackets(const fs::path& dir, std::uint8_t stream) {
+  std::vector<std::uint8_t> all, payload;
+  for (int k = 1; k <= 9; ++k) {
+    const fs::path vob = dir / ("VTS_01_" + std::to_string(k) + ".VOB");
+    if (!fs::exists(vob)) continue;
+    const auto bytes = test::ReadBytes(vob.string());
+    all.insert(all.end(), bytes.begin(), bytes.end());
+  }
+  for (std::size_t s = 0; s + kSectorSize <= all.size(); s += kSectorSize) {
+    std::string why;
+    const auto pack = nav::ReadPack(std::span(all).subspan(s, kSectorSize), why);
+    if (pack && pack->kind == nav::PackKind::kSubpicture && pack->stream == stream)
+      payload.insert(payload.end(), all.begin() + static_cast<std::ptrdiff_t>(s) + nav::kPackHeaderSize,
+                     all.begin() + static_cast<std::ptrdiff_t>(s + kSectorSize));
+  }
+  return payload;
+}
+
+struct Original {
+  std::string streams, video;
+  std::map<std::string, std::string> audio;  // by ffmpeg map ("0:a:1")
+  std::map<std::uint8_t, std::vector<std::uint8_t>> subpictures;
+};
+
+Original Measure(const fs::path& dir) {
+  Original o;
+  o.streams = Streams(dir);
+  o.video = Decoded(dir, "0:v:0", "framemd5");
+  for (const char* id : {"0:a:0", "0:a:1", "0:a:2"}) o.audio[id] = Decoded(dir, id, "md5");
+  for (std::uint8_t s : {0x20, 0x21, 0x22}) o.subpictures[s] = SubpicturePackets(dir, s);
+  return o;
+}
+
+// The disc as a player and the verifier see it: IFOs open without a
+// warning, every title and chapter plays, every menu is reached, no error.
+void ExpectPlayable(const fs::path& dir) {
+  const dvdcheck::IfoReport ifos = dvdcheck::OpenAllIfos(dir);
+  EXPECT_TRUE(ifos.ok) << dvdcheck::Describe(ifos);
+  for (const dvdcheck::TitlePlayback& p : dvdcheck::PlayAllTitles(dir)) EXPECT_TRUE(p.ok) << dvdcheck::Describe(p);
+  const dvdcheck::NavigationReport nav = dvdcheck::FollowMenus(dir);
+  EXPECT_TRUE(nav.ok) << dvdcheck::Describe(nav);
+  EXPECT_TRUE(dvdcheck::SectorLayoutCheck(dir).empty());
+  const verify::Report report = verify::VerifyFolder(dir.string());
+  EXPECT_EQ(report.Errors(), 0) << test::Findings(report);
+}
+
+strip::StripOptions Options(std::vector<int> sets, std::set<int> audio, std::set<int> subpictures, bool backup = true) {
+  strip::StripOptions o;
+  o.titleSets = std::move(sets);
+  o.choice.dropAudio = std::move(audio);
+  o.choice.dropSubpictures = std::move(subpictures);
+  o.backup = backup;
+  return o;
+}
+
+struct Case {
+  const char* name;
+  const char* disc;
+  strip::StripOptions options;
+  std::set<std::string> keptAudio;      // ffmpeg maps of the original audio streams kept
+  std::set<std::uint8_t> keptSubpictures;
+};
+
+void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
+
+class Strip : public ::testing::TestWithParam<Case> {};
+
+TEST_P(Strip, KeepsEveryKeptStreamAndEveryJump) {
+  const Case& c = GetParam();
+  test::TempFolder work;
+  const fs::path dir = fs::path(work.Dir()) / "VIDEO_TS";
+  test::CopyFolder(dvdcheck::FixtureVideoTs(c.disc).string(), dir.string());
+  const Files before = test::Snapshot(dir.string());
+  const Original original = Measure(dir);
+
+  // The plan changes nothing and says what the run then saves.
+  PlannedFolder plan(dir.string() + "/");
+  strip::StripRun dry(dir.string(), c.options);
+  const auto planned = dry.ProcessPlanned(plan);
+  const RunPlan files = DescribePlan(plan, dir.string() + "/");
+  EXPECT_EQ(test::Snapshot(dir.string()), before);
+
+  strip::StripRun run(dir.string(), c.options);
+  const auto done = run.Process();
+  ASSERT_EQ(done.size(), planned.size());
+  std::int64_t saved = 0;
+  for (std::size_t i = 0; i < done.size(); ++i) {
+    EXPECT_EQ(done[i].BytesSaved(), planned[i].BytesSaved());
+    EXPECT_GT(done[i].BytesSaved(), 0);
+    saved += done[i].BytesSaved();
+  }
+  const Files after = test::Snapshot(dir.string());
+  std::int64_t bytesBefore = 0, bytesAfter = 0;
+  for (const auto& [name, bytes] : before) bytesBefore += name.back() == '~' ? 0 : std::ssize(bytes);
+  for (const auto& [name, bytes] : after) bytesAfter += name.back() == '~' ? 0 : std::ssize(bytes);
+  EXPECT_EQ(files.bytesSaved, bytesBefore - bytesAfter);
+  EXPECT_EQ(saved, bytesBefore - bytesAfter);
+
+  // The same video frames, the kept audio samples and sub-picture packets.
+  const Original now = Measure(dir);
+  EXPECT_EQ(now.video, original.video);
+  int audio = 0;
+  for (const auto& [map, md5] : original.audio) {
+    if (!c.keptAudio.count(map)) continue;
+    EXPECT_EQ(Decoded(dir, "0:a:" + std::to_string(audio++), "md5"), md5) << map;
+  }
+  EXPECT_EQ(Decoded(dir, "0:a:" + std::to_string(audio), "md5"), "");  // no further audio stream
+  for (const auto& [stream, packets] : original.subpictures) {
+    if (c.keptSubpictures.count(stream))
+      EXPECT_EQ(now.subpictures.at(stream), packets) << nav::StreamName(stream);
+    else
+      EXPECT_TRUE(now.subpictures.at(stream).empty()) << nav::StreamName(stream);
+  }
+  EXPECT_NE(now.streams, original.streams);
+  ExpectPlayable(dir);
+
+  if (c.options.backup) {
+    const BackupResult restored = RestoreBackups(dir.string());
+    EXPECT_TRUE(restored.passedOver.empty());
+    EXPECT_EQ(test::Snapshot(dir.string()), before);
+  } else {
+    for (const auto& [name, bytes] : after) EXPECT_NE(name.back(), '~') << name;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Discs, Strip,
+    ::testing::Values(
+        // Two of three audio streams (MPEG and LPCM) and a sub-picture stream
+        // of a title VOB set in three files: the new set needs fewer files.
+        Case{"audio_and_subpicture", "pal_streams", Options({1}, {2, 3}, {1}), {"0:a:0"}, {0x21, 0x22}},
+        Case{"subpictures_without_backup", "pal_streams", Options({1}, {}, {1, 3}, false),
+             {"0:a:0", "0:a:1", "0:a:2"}, {0x21}},
+        Case{"ac3_of_one_file", "pal_languages", Options({1}, {1}, {}), {"0:a:1"}, {0x20, 0x21}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// --------------------------------------------------------------- refusals
+
+struct Damage {
+  const char* name;
+  std::function<void(const fs::path&)> damage;  // of the copy, before the run
+  strip::StripOptions options;
+  const char* says;  // a part of the message
+};
+
+void PutDWordAt(const fs::path& file, std::int64_t at, std::uint32_t value) {
+  auto bytes = test::ReadBytes(file.string());
+  PutBigEndian(&bytes.at(static_cast<std::size_t>(at)), value);
+  test::WriteBytes(file.string(), bytes);
+}
+
+// The first NAV pack of VTS_01_2.VOB of pal_streams (its sectors are 100 on).
+std::int64_t NavPackIn(const fs::path& vob) {
+  const auto bytes = test::ReadBytes(vob.string());
+  for (std::size_t s = 0; s + kSectorSize <= bytes.size(); s += kSectorSize)
+    if (nav::IsNavPack(std::span(bytes).subspan(s, kSectorSize))) return static_cast<std::int64_t>(s);
+  return -1;
+}
+
+void PrintTo(const Damage& d, std::ostream* os) { *os << d.name; }
+
+class Refused : public ::testing::TestWithParam<Damage> {};
+
+TEST_P(Refused, BeforeAnythingChanges) {
+  const Damage& d = GetParam();
+  test::TempFolder work;
+  const fs::path dir = fs::path(work.Dir()) / "VIDEO_TS";
+  test::CopyFolder(dvdcheck::FixtureVideoTs("pal_streams").string(), dir.string());
+  if (d.damage) d.damage(dir);
+  const Files before = test::Snapshot(dir.string());
+  strip::StripRun run(dir.string(), d.options);
+  try {
+    run.Process();
+    ADD_FAILURE() << "not refused";
+  } catch (const strip::Refusal& e) {
+    EXPECT_NE(std::string(e.what()).find(d.says), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(test::Snapshot(dir.string()), before);
+}
+
+const auto kVob2 = [](const fs::path& dir) { return dir / "VTS_01_2.VOB"; };
+
+INSTANTIATE_TEST_SUITE_P(
+    BadInput, Refused,
+    ::testing::Values(
+        Damage{"no_such_audio_stream", nullptr, Options({1}, {4}, {}), "there is no audio stream 4"},
+        Damage{"no_such_title_set", nullptr, Options({3}, {1}, {}), "VTS_03_0.IFO is missing"},
+        Damage{"vob_shorter_than_the_ifo_says",
+               [](const fs::path& dir) { fs::resize_file(dir / "VTS_01_3.VOB", 100 * kSectorSize - kSectorSize); },
+               Options({1}, {2}, {}), "the IFO disagrees with its VOBs"},
+        Damage{"wrong_nv_pck_lbn",
+               [](const fs::path& dir) {
+                 PutDWordAt(kVob2(dir), NavPackIn(kVob2(dir)) + nav::DsiField(nav::kDsiNvPckLbn), 7);
+               },
+               Options({1}, {2}, {}), "VTS_01_2.VOB sector"},
+        Damage{"vobu_ea_past_the_set",
+               [](const fs::path& dir) {
+                 PutDWordAt(kVob2(dir), NavPackIn(kVob2(dir)) + nav::DsiField(nav::kDsiVobuEa), 5000);
+               },
+               Options({1}, {2}, {}), "past the title VOB set"},
+        Damage{"sector_that_is_no_pack",
+               [](const fs::path& dir) { PutDWordAt(dir / "VTS_01_3.VOB", 5 * kSectorSize, 0); },
+               Options({1}, {2}, {}), "VTS_01_3.VOB sector 5 (sector 205 of the title VOB set) holds no MPEG-2 pack"},
+        Damage{"sri_entry_names_a_removed_pack",
+               [](const fs::path& dir) {
+                 // The first NAV pack's next VOBU entry names the first MPEG audio pack, which goes.
+                 const auto bytes = test::ReadBytes((dir / "VTS_01_1.VOB").string());
+                 std::uint32_t audio = 0;
+                 for (std::size_t s = 0; s + kSectorSize <= bytes.size() && audio == 0; s += kSectorSize) {
+                   std::string why;
+                   const auto pack = nav::ReadPack(std::span(bytes).subspan(s, kSectorSize), why);
+                   if (pack && pack->stream == 0xC0) audio = static_cast<std::uint32_t>(s / kSectorSize);
+                 }
+                 PutDWordAt(dir / "VTS_01_1.VOB", nav::DsiField(nav::kVobuSri + 4 * 20), audio);
+               },
+               Options({1}, {2}, {}), "VOBU_SRI entry 21"},
+        Damage{"interleaved_cell",
+               [](const fs::path& dir) {
+                 // C_PBI category of the first cell of the first title chain.
+                 auto ifo = test::ReadBytes((dir / "VTS_01_0.IFO").string());
+                 const std::int64_t pgci = GetBigEndian<std::uint32_t>(&ifo[0xCC]) * kSectorSize;
+                 const std::int64_t pgc = pgci + GetBigEndian<std::uint32_t>(&ifo[pgci + 12]);
+                 const std::int64_t cells = pgc + GetBigEndian<std::uint16_t>(&ifo[pgc + 0xE8]);
+                 ifo[cells] |= 0x04;
+                 test::WriteBytes((dir / "VTS_01_0.IFO").string(), ifo);
+               },
+               Options({1}, {2}, {}), "interleaved block"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace kestrune
