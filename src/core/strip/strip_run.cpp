@@ -96,6 +96,7 @@ void StripRun::RunSteps(RunFolder& folder, bool planning) {
       reports_.emplace_back();
       PlanTitleSet(folder, n, sets_.back());
     }
+    RefuseWithoutRoom();
   }
   const bool vmgChanges = std::any_of(sets_.begin(), sets_.end(),
                                       [](const SetPlan& s) { return s.VobsChange() && s.laterTitleSets; });
@@ -104,6 +105,25 @@ void StripRun::RunSteps(RunFolder& folder, bool planning) {
     WriteTitleSet(folder, set, planning);
     if (set.VobsChange() && set.laterTitleSets) UpdateVmg(folder, set);
   }
+}
+
+void StripRun::RefuseWithoutRoom() const {
+  // With backups the old files stay as backups beside the whole new set;
+  // without, each old file gives way to its new one, so the largest new
+  // file (or IFO) must fit beside the old ones.
+  std::int64_t needed = 0;
+  for (const SetPlan& set : sets_) {
+    if (set.newIfo.empty()) continue;
+    const std::int64_t ifo = 2 * static_cast<std::int64_t>(set.newIfo.size());
+    const std::int64_t vobs = set.VobsChange() ? SectorStart(set.walk.map.NewSectors()) : 0;
+    const std::int64_t largest = set.VobsChange() ? SectorStart(std::min(set.fileSectors, set.walk.map.NewSectors())) : 0;
+    needed = options_.backup ? needed + ifo + vobs : std::max({needed, largest, ifo / 2});
+  }
+  const auto free = FreeBytes(dir_);
+  if (free && *free < needed)
+    throw Refusal("Not enough free space in " + dir_ + ": the run needs " + std::to_string(needed) + " bytes" +
+                  (options_.backup ? " (the backups keep the old files)" : "") + ", and " + std::to_string(*free) +
+                  " are free; nothing was changed.");
 }
 
 void StripRun::PlanTitleSet(RunFolder& folder, int n, SetPlan& set) {
@@ -265,6 +285,13 @@ void StripRun::WriteNewVobs(RunFolder& folder, SetPlan& set, bool planning) {
   int k = 1;
   std::int64_t written = 0;
   auto out = folder.ReplaceInPieces(set.VobPath(k), fileBytes(k));
+  if (!out->WantsBytes()) {
+    // A plan records each new file and its size.
+    for (; k < set.newFiles; ++k) {
+      out->Commit();
+      out = folder.ReplaceInPieces(set.VobPath(k + 1), fileBytes(k + 1));
+    }
+  }
   const auto emit = [&](std::span<const std::uint8_t> bytes) {
     while (!bytes.empty()) {
       const std::int64_t room = fileBytes(k) - written;

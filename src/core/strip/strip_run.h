@@ -74,6 +74,8 @@ class StripRun {
   struct SetPlan;
   void RunSteps(RunFolder& folder, bool planning);
   void PlanTitleSet(RunFolder& folder, int n, SetPlan& set);
+  // Throws Refusal when the folder's disk has no room for what the run writes.
+  void RefuseWithoutRoom() const;
   void WriteTitleSet(RunFolder& folder, SetPlan& set, bool planning);
   void WriteNewVobs(RunFolder& folder, SetPlan& set, bool planning);
   void UpdateVmg(RunFolder& folder, const SetPlan& set);

@@ -139,17 +139,18 @@ void RelocateTitleVobs(IfoImage& image, const std::string& file, const SectorMap
 }
 
 void MarkStreamsUnavailable(IfoImage& image, const std::string& file, const DroppedStreams& dropped) {
+  // An entry not available is all zero, as authoring tools leave the
+  // entries of streams a chain lacks (libdvdread checks it): the stream
+  // numbers it held mean nothing without the "available" bit.
   Guarded(file, [&] {
     ForEachTitleChain(image, file, [&](const ifo::PgcLayout& pgc, int) {
       for (std::size_t i = 0; i < dropped.audio.size() && i < kPgcAudioStreams; ++i) {
         if (!dropped.audio[i]) continue;
-        const std::int64_t at = pgc.pgc + kPgcStreamControl + 2 * static_cast<std::int64_t>(i);
-        image.WriteWord(at, image.ReadWord(at) & ~kAudioControlAvailable);
+        image.WriteWord(pgc.pgc + kPgcStreamControl + 2 * static_cast<std::int64_t>(i), 0);
       }
       for (std::size_t i = 0; i < dropped.subpictures.size() && i < kPgcSubpictureStreams; ++i) {
         if (!dropped.subpictures[i]) continue;
-        const std::int64_t at = pgc.pgc + kPgcSubpictureControl + 4 * static_cast<std::int64_t>(i);
-        image.WriteDWord(at, image.ReadDWord(at) & ~kSubpictureControlAvailable);
+        image.WriteDWord(pgc.pgc + kPgcSubpictureControl + 4 * static_cast<std::int64_t>(i), 0);
       }
     });
   });

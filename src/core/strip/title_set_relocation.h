@@ -19,8 +19,8 @@ namespace kestrune::strip {
 // does not move.
 void RelocateTitleVobs(IfoImage& image, const std::string& file, const SectorMap& map);
 
-// Clears the "available" bit of each dropped stream's control entry in every
-// title chain (VTS_PGCI). Throws Refusal for a damaged chain list.
+// Marks each dropped stream's control entry not available (all zero) in
+// every title chain (VTS_PGCI). Throws Refusal for a damaged chain list.
 void MarkStreamsUnavailable(IfoImage& image, const std::string& file, const DroppedStreams& dropped);
 
 // Throws Refusal when a title chain has a cell in an angle block or an

@@ -5,6 +5,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -208,6 +209,47 @@ void WriteFileReplacing(const std::string& path, const std::vector<std::uint8_t>
   if (closed != 0) fail("write");
   if (!MayChange() || ::rename(temp.c_str(), path.c_str()) != 0) fail("replace");
   Journal(crash_journal::Entry::Kind::kRename, temp, path);
+}
+
+ReplacingFile::ReplacingFile(const std::string& path) : path_(path), temp_(TemporaryNameFor(path)) {
+  const int fd = MayChange() ? ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0644) : -1;
+  if (fd < 0) throw FileError(path, "create", LastError());
+  handle_ = fd;
+}
+
+ReplacingFile::~ReplacingFile() {
+  if (handle_ < 0) return;
+  ::close(static_cast<int>(handle_));
+  ::unlink(temp_.c_str());
+}
+
+void ReplacingFile::Fail(const char* action, std::error_code error) {
+  if (handle_ >= 0) ::close(static_cast<int>(handle_));
+  handle_ = -1;
+  ::unlink(temp_.c_str());
+  throw FileError(path_, action, error);
+}
+
+void ReplacingFile::Write(std::span<const std::uint8_t> bytes) {
+  if (!MayChange() || !WriteAll(static_cast<int>(handle_), bytes.data(), bytes.size())) Fail("write", LastError());
+  if (file_layer_hooks::Journaling()) journaled_.insert(journaled_.end(), bytes.begin(), bytes.end());
+}
+
+void ReplacingFile::Commit(DataFlush flush) {
+  const int fd = static_cast<int>(handle_);
+  Journal(crash_journal::Entry::Kind::kCreate, temp_, {}, journaled_.data(), journaled_.size());
+  if (flush == DataFlush::kBeforeRename && !Flush(fd, crash_journal::Entry::Kind::kFlushFile, temp_))
+    Fail("flush", LastError());
+  handle_ = -1;
+  if (::close(fd) != 0) Fail("write", LastError());
+  if (!MayChange() || ::rename(temp_.c_str(), path_.c_str()) != 0) Fail("replace", LastError());
+  Journal(crash_journal::Entry::Kind::kRename, temp_, path_);
+}
+
+std::optional<std::int64_t> FreeBytes(const std::string& dir) {
+  struct statvfs info {};
+  if (::statvfs(dir.c_str(), &info) != 0) return std::nullopt;
+  return static_cast<std::int64_t>(info.f_bavail) * static_cast<std::int64_t>(info.f_frsize);
 }
 
 void CopyFileReplacing(const std::string& from, const std::string& to, DataFlush flush) {

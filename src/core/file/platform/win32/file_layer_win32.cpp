@@ -336,6 +336,63 @@ void WriteFileReplacing(const std::string& path, const std::vector<std::uint8_t>
   Journal(Kind::kRename, names.temp, path);
 }
 
+ReplacingFile::ReplacingFile(const std::string& path) : path_(path) {
+  const TemporaryFor names = Temporary(path);
+  temp_ = names.temp;
+  std::error_code error;
+  if (!MayChange(error)) throw FileError(path, "create", error);
+  const HANDLE file = ::CreateFileW(names.wideTemp.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) throw FileError(path, "create", LastError());
+  handle_ = reinterpret_cast<std::intptr_t>(file);
+}
+
+ReplacingFile::~ReplacingFile() {
+  if (handle_ < 0) return;
+  ::CloseHandle(reinterpret_cast<HANDLE>(handle_));
+  std::wstring wide;
+  std::error_code ignored;
+  if (Widen(temp_, wide, ignored)) ::DeleteFileW(wide.c_str());
+}
+
+void ReplacingFile::Fail(const char* action, std::error_code error) {
+  if (!error) error = LastError();
+  if (handle_ >= 0) ::CloseHandle(reinterpret_cast<HANDLE>(handle_));  // closed first: Windows deletes no open file
+  handle_ = -1;
+  std::wstring wide;
+  std::error_code ignored;
+  if (Widen(temp_, wide, ignored)) ::DeleteFileW(wide.c_str());
+  throw FileError(path_, action, error);
+}
+
+void ReplacingFile::Write(std::span<const std::uint8_t> bytes) {
+  std::error_code error;
+  if (!MayChange(error) || !WriteAll(reinterpret_cast<HANDLE>(handle_), bytes.data(), bytes.size()))
+    Fail("write", error);
+  if (file_layer_hooks::Journaling()) journaled_.insert(journaled_.end(), bytes.begin(), bytes.end());
+}
+
+void ReplacingFile::Commit(DataFlush flush) {
+  std::error_code error;
+  const HANDLE file = reinterpret_cast<HANDLE>(handle_);
+  Journal(Kind::kCreate, temp_, {}, journaled_.data(), journaled_.size());
+  if (flush == DataFlush::kBeforeRename && !Flush(file, Kind::kFlushFile, temp_, error)) Fail("flush", error);
+  handle_ = -1;
+  if (!::CloseHandle(file)) Fail("write", error);
+  std::wstring wideTemp, widePath;
+  if (!Widen(temp_, wideTemp, error) || !Widen(path_, widePath, error)) Fail("replace", error);
+  if (!MayChange(error) || !MoveReplacing(wideTemp, widePath)) Fail("replace", error);
+  Journal(Kind::kRename, temp_, path_);
+}
+
+std::optional<std::int64_t> FreeBytes(const std::string& dir) {
+  std::wstring wide;
+  std::error_code error;
+  ULARGE_INTEGER free{};
+  if (!Widen(dir, wide, error) || !::GetDiskFreeSpaceExW(wide.c_str(), &free, nullptr, nullptr)) return std::nullopt;
+  return static_cast<std::int64_t>(free.QuadPart);
+}
+
 void CopyFileReplacing(const std::string& from, const std::string& to, DataFlush flush) {
   std::error_code error;
   std::wstring wideFrom;
