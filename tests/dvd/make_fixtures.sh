@@ -490,7 +490,7 @@ make_pal_streams() {
       <pgc>
         <vob file="pal_three_audio_subs.mpg">
           <cell start="0" end="0.5" chapter="1">g2 = 1;</cell>
-          <cell start="0.5" end="2" chapter="1"/>
+          <cell start="0.5" chapter="1"/>
         </vob>
         <post>call vmgm menu;</post>
       </pgc>

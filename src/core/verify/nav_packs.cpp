@@ -150,6 +150,7 @@ void Verifier::CheckVobs(const std::vector<const Domain*>& domains) {
           trailing ? Number(next - end) + " sectors after the last VOBU belong to no VOBU; players never read them"
                    : "players read each VOBU up to its VOBU_EA and the next one from there");
     }
+    CheckNavPackTargets(domain, s, file, base, *nav, end);
     // The VOB and cell the NAV pack names are those C_ADT places it in.
     for (const ifo::CellAddress& a : domain.cAdt->cells) {
       if (s < a.startSector || s > a.lastSector) continue;
@@ -166,6 +167,64 @@ void Verifier::CheckVobs(const std::vector<const Domain*>& domains) {
   for (const auto& [field, entry] : repeated) {
     if (entry.second > 0)
       report_.findings[entry.first].why += " (and " + Number(entry.second) + " more NAV packs of " + vobs.name + ")";
+  }
+}
+
+void Verifier::CheckNavPackTargets(const Domain& domain, std::int64_t s, const std::string& file, std::int64_t base,
+                                   const std::vector<std::uint8_t>& nav, std::int64_t vobuEnd) {
+  using namespace nav;
+  const auto& map = domain.vobuAdmap->vobuStartSectors;
+  const std::int64_t sectors = domain.vobs->Sectors();
+  const auto isVobu = [&](std::int64_t sector) { return std::binary_search(map.begin(), map.end(), sector); };
+  const std::string vobu = "VOBU at sector " + Number(s) + " ";
+  // VOBU_SRI: every entry that names a VOBU names the start of one; players
+  // seek and step through the set by them.
+  for (int i = 0; i < kVobuSriEntries; ++i) {
+    const std::int64_t at = DsiField(kVobuSri + 4 * i);
+    const std::uint32_t v = DWord(nav, at);
+    if ((v & kSriOffset) == kSriOffset) continue;
+    const std::int64_t target = i < kVobuSriForward ? s + (v & kSriOffset) : s - (v & kSriOffset);
+    if (!isVobu(target)) {
+      Add(Severity::kError, file, "NAV pack", vobu + "VOBU_SRI entry " + Number(i + 1), base + at,
+          Number(v & kSriOffset) + " sectors " + (i < kVobuSriForward ? "on" : "back") + " (sector " + Number(target) + ")",
+          "a VOBU start sector of the VOBU_ADMAP", "players step and seek through the VOB set by these entries");
+      break;
+    }
+  }
+  // The reference pictures end inside their VOBU, one after another.
+  std::uint32_t previous = 0;
+  for (int r = 0; r < kRefEas; ++r) {
+    const std::int64_t at = DsiField(kDsiFirstRefEa + 4 * r);
+    const std::uint32_t ea = DWord(nav, at);
+    if (ea == 0) break;
+    if (ea < previous || s + ea > vobuEnd - 1) {
+      Add(Severity::kError, file, "NAV pack", vobu + "VOBU_" + Number(r + 1) + (r == 0 ? "ST" : r == 1 ? "ND" : "RD") + "REF_EA",
+          base + at, Number(ea), "from " + Number(previous) + " to " + Number(vobuEnd - 1 - s) + ", inside the VOBU",
+          "players decode the first pictures of a VOBU up to these sectors");
+      break;
+    }
+    previous = ea;
+  }
+  // SYNCI names an audio or sub-picture pack of the set: never a NAV pack.
+  const auto synca = [&](std::int64_t at, bool before, std::int64_t offset, const std::string& name) {
+    const std::int64_t target = before ? s - offset : s + offset;
+    if (target < 0 || target >= sectors || isVobu(target))
+      Add(Severity::kError, file, "NAV pack", vobu + name, base + at,
+          Number(offset) + " sectors " + (before ? "back" : "on") + " (sector " + Number(target) + ")",
+          "an audio or sub-picture pack of " + domain.vobs->name,
+          "players start a stream's decoding at the pack SYNCI names");
+  };
+  for (int i = 0; i < kAudioSyncas; ++i) {
+    const std::int64_t at = DsiField(kAudioSynca + 2 * i);
+    const std::uint16_t v = GetBigEndian<std::uint16_t>(&nav[at]);
+    if (v != 0 && (v & kAudioSyncaOffset) != kAudioSyncaOffset)
+      synca(at, v & kAudioSyncaBefore, v & kAudioSyncaOffset, "A_SYNCA " + Number(i + 1));
+  }
+  for (int i = 0; i < kSubpictureSyncas; ++i) {
+    const std::int64_t at = DsiField(kSubpictureSynca + 4 * i);
+    const std::uint32_t v = DWord(nav, at);
+    if (v != 0 && (v & kSubpictureSyncaOffset) != kSubpictureSyncaOffset)
+      synca(at, v & kSubpictureSyncaBefore, v & kSubpictureSyncaOffset, "SP_SYNCA " + Number(i + 1));
   }
 }
 
