@@ -199,6 +199,181 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"ac3_of_one_file", "pal_languages", Options({1}, {1}, {}), {"0:a:1"}, {0x20, 0x21}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// ------------------------------------------ each relocated field matters
+
+// The title VOB set of title set 1 as one run of bytes, and back.
+std::vector<std::uint8_t> ReadSet(const fs::path& dir) {
+  std::vector<std::uint8_t> all;
+  for (int k = 1; k <= 9; ++k) {
+    const fs::path vob = dir / ("VTS_01_" + std::to_string(k) + ".VOB");
+    if (!fs::exists(vob)) break;
+    const auto bytes = test::ReadBytes(vob.string());
+    all.insert(all.end(), bytes.begin(), bytes.end());
+  }
+  return all;
+}
+void WriteSet(const fs::path& dir, const std::vector<std::uint8_t>& all) {
+  std::size_t at = 0;
+  for (int k = 1; k <= 9 && at < all.size(); ++k) {
+    const fs::path vob = dir / ("VTS_01_" + std::to_string(k) + ".VOB");
+    const std::size_t size = static_cast<std::size_t>(fs::file_size(vob));
+    test::WriteBytes(vob.string(), std::vector<std::uint8_t>(all.begin() + static_cast<std::ptrdiff_t>(at),
+                                                            all.begin() + static_cast<std::ptrdiff_t>(at + size)));
+    at += size;
+  }
+}
+
+std::vector<std::uint32_t> VobuAdmap(const std::vector<std::uint8_t>& ifo) {
+  const std::size_t table = GetBigEndian<std::uint32_t>(&ifo[0xE4]) * kSectorSize;
+  const std::size_t end = table + GetBigEndian<std::uint32_t>(&ifo[table]) + 1;
+  std::vector<std::uint32_t> map;
+  for (std::size_t e = table + 4; e + 4 <= end; e += 4) map.push_back(GetBigEndian<std::uint32_t>(&ifo[e]));
+  return map;
+}
+
+// A stripped copy whose relocation of one field is undone: the field holds
+// again what it held before the run, as a run that forgot it would leave it.
+struct Unrelocated {
+  const char* field;
+  // Copies the field from the original (`before`) into the stripped folder.
+  std::function<void(const fs::path& before, const fs::path& after)> undo;
+};
+void PrintTo(const Unrelocated& u, std::ostream* os) { *os << u.field; }
+
+// The bytes `at` .. `at` + `length` - 1 of every NAV pack put back as they
+// were, VOBU by VOBU. Fails the test if no NAV pack changes: the case would
+// show nothing.
+void UndoNavField(const fs::path& before, const fs::path& after, std::int64_t at, std::int64_t length) {
+  const auto oldSet = ReadSet(before), oldIfo = test::ReadBytes((before / "VTS_01_0.IFO").string());
+  auto newSet = ReadSet(after);
+  const auto newIfo = test::ReadBytes((after / "VTS_01_0.IFO").string());
+  const auto oldMap = VobuAdmap(oldIfo), newMap = VobuAdmap(newIfo);
+  ASSERT_EQ(oldMap.size(), newMap.size());
+  int changed = 0;
+  for (std::size_t v = 0; v < oldMap.size(); ++v) {
+    const auto from = oldSet.begin() + static_cast<std::ptrdiff_t>(SectorStart(oldMap[v]) + at);
+    const auto to = newSet.begin() + static_cast<std::ptrdiff_t>(SectorStart(newMap[v]) + at);
+    changed += !std::equal(from, from + length, to);
+    std::copy(from, from + length, to);
+  }
+  ASSERT_GT(changed, 0) << "the field is the same in every NAV pack";
+  WriteSet(after, newSet);
+}
+
+// The IFO bytes of VTS_01_0.IFO (and its BUP) `at` .. + `length` - 1 as they were.
+void UndoIfoBytes(const fs::path& before, const fs::path& after, const char* file, std::int64_t at,
+                  std::int64_t length) {
+  const auto old = test::ReadBytes((before / file).string());
+  for (const char* ext : {".IFO", ".BUP"}) {
+    const std::string name = std::string(file).substr(0, std::string(file).size() - 4) + ext;
+    auto bytes = test::ReadBytes((after / name).string());
+    ASSERT_FALSE(std::equal(old.begin() + at, old.begin() + at + length, bytes.begin() + at)) << name;
+    std::copy(old.begin() + at, old.begin() + at + length, bytes.begin() + at);
+    test::WriteBytes((after / name).string(), bytes);
+  }
+}
+
+// Where table `matPointer` of an IFO lies and how long it is (its end address at `endAt`).
+std::pair<std::int64_t, std::int64_t> TableOf(const fs::path& dir, const char* file, std::int64_t matPointer,
+                                              std::int64_t endAt) {
+  const auto ifo = test::ReadBytes((dir / file).string());
+  const std::int64_t start = GetBigEndian<std::uint32_t>(&ifo[matPointer]) * kSectorSize;
+  return {start, GetBigEndian<std::uint32_t>(&ifo[start + endAt]) + 1};
+}
+
+// The first title chain's fixed part and cells, from the VTS_PGCI.
+std::int64_t FirstTitleChain(const fs::path& dir) {
+  const auto ifo = test::ReadBytes((dir / "VTS_01_0.IFO").string());
+  const std::int64_t pgci = GetBigEndian<std::uint32_t>(&ifo[0xCC]) * kSectorSize;
+  return pgci + GetBigEndian<std::uint32_t>(&ifo[pgci + 12]);
+}
+
+// VOBU_1STREF_EA to 3RDREF_EA are not among them: left as they were, they
+// still end inside their VOBU on a video pack, and nothing short of parsing
+// the pictures tells; RelocateNavPack's unit test holds them to their values.
+class BrokenRelocation : public ::testing::TestWithParam<Unrelocated> {};
+
+TEST_P(BrokenRelocation, IsCaughtByTheVerifierOrAPlayer) {
+  test::TempFolder work;
+  const fs::path original = dvdcheck::FixtureVideoTs("pal_streams");
+  const fs::path dir = fs::path(work.Dir()) / "VIDEO_TS";
+  test::CopyFolder(original.string(), dir.string());
+  strip::StripRun(dir.string(), Options({1}, {2, 3}, {1, 3}, false)).Process();
+  GetParam().undo(original, dir);
+  // The verifier, libdvdread and libdvdnav, and the layout a mastering tool
+  // makes of the sector fields.
+  const verify::Report report = verify::VerifyFolder(dir.string());
+  const dvdcheck::IfoReport ifos = dvdcheck::OpenAllIfos(dir);
+  bool played = true;
+  for (const dvdcheck::TitlePlayback& p : dvdcheck::PlayAllTitles(dir)) played = played && p.ok;
+  const bool laidOut = dvdcheck::SectorLayoutCheck(dir).empty();
+  EXPECT_TRUE(report.Errors() > 0 || !ifos.ok || !played || !laidOut) << "not caught";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryField, BrokenRelocation,
+    ::testing::Values(
+        Unrelocated{"NV_PCK_LBN",
+                    [](const fs::path& b, const fs::path& a) {
+                      UndoNavField(b, a, nav::PciField(nav::kPciNvPckLbn), 4);
+                      UndoNavField(b, a, nav::DsiField(nav::kDsiNvPckLbn), 4);
+                    }},
+        Unrelocated{"VOBU_EA", [](const fs::path& b, const fs::path& a) { UndoNavField(b, a, nav::DsiField(nav::kDsiVobuEa), 4); }},
+        Unrelocated{"VOBU_SRI",
+                    [](const fs::path& b, const fs::path& a) {
+                      UndoNavField(b, a, nav::DsiField(nav::kVobuSri), 4 * nav::kVobuSriEntries);
+                    }},
+        Unrelocated{"SYNCI",
+                    [](const fs::path& b, const fs::path& a) {
+                      UndoNavField(b, a, nav::DsiField(nav::kAudioSynca), 2 * nav::kAudioSyncas + 4 * nav::kSubpictureSyncas);
+                    }},
+        Unrelocated{"VTS_C_ADT",
+                    [](const fs::path& b, const fs::path& a) {
+                      const auto [at, length] = TableOf(a, "VTS_01_0.IFO", 0xE0, 4);
+                      UndoIfoBytes(b, a, "VTS_01_0.IFO", at, length);
+                    }},
+        Unrelocated{"VTS_VOBU_ADMAP",
+                    [](const fs::path& b, const fs::path& a) {
+                      const auto [at, length] = TableOf(a, "VTS_01_0.IFO", 0xE4, 0);
+                      UndoIfoBytes(b, a, "VTS_01_0.IFO", at, length);
+                    }},
+        Unrelocated{"VTS_TMAPTI",
+                    [](const fs::path& b, const fs::path& a) {
+                      const auto [at, length] = TableOf(a, "VTS_01_0.IFO", 0xD4, 4);
+                      UndoIfoBytes(b, a, "VTS_01_0.IFO", at, length);
+                    }},
+        Unrelocated{"C_PBI",
+                    [](const fs::path& b, const fs::path& a) {
+                      const auto ifo = test::ReadBytes((a / "VTS_01_0.IFO").string());
+                      const std::int64_t pgc = FirstTitleChain(a);
+                      UndoIfoBytes(b, a, "VTS_01_0.IFO", pgc + GetBigEndian<std::uint16_t>(&ifo[pgc + 0xE8]),
+                                   24 * ifo[pgc + 3]);
+                    }},
+        Unrelocated{"VTSI_MAT last sector",
+                    [](const fs::path& b, const fs::path& a) { UndoIfoBytes(b, a, "VTS_01_0.IFO", 0x0C, 4); }},
+        Unrelocated{"TT_SRPT title set start sectors",
+                    [](const fs::path& b, const fs::path& a) {
+                      const auto [at, length] = TableOf(a, "VIDEO_TS.IFO", 0xC4, 4);
+                      UndoIfoBytes(b, a, "VIDEO_TS.IFO", at, length);
+                    }},
+        Unrelocated{"stream control (available bit cleared, numbers kept)",
+                    [](const fs::path& b, const fs::path& a) {
+                      // Sub-picture stream 3 of the first chain (0x80020202 before).
+                      const std::int64_t at = FirstTitleChain(a) + 0x1C + 4 * 2;
+                      for (const char* ext : {".IFO", ".BUP"}) {
+                        const auto old = test::ReadBytes((b / "VTS_01_0.IFO").string());
+                        auto bytes = test::ReadBytes((a / (std::string("VTS_01_0") + ext)).string());
+                        ASSERT_EQ(GetBigEndian<std::uint32_t>(&bytes[at]), 0u);
+                        PutBigEndian(&bytes[at], GetBigEndian<std::uint32_t>(&old[at]) & 0x7FFFFFFF);
+                        test::WriteBytes((a / (std::string("VTS_01_0") + ext)).string(), bytes);
+                      }
+                    }}),
+    [](const auto& info) {
+      std::string name;
+      for (char c : std::string(info.param.field)) name += std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+      return name.substr(0, name.find("__"));
+    });
+
 // --------------------------------------------------------------- refusals
 
 struct Damage {
