@@ -386,8 +386,10 @@ void Verifier::CheckTimeMaps(const Domain& domain) {
         break;
       }
     }
-  } catch (const ifo::TableError& e) {
-    Add(Severity::kError, domain.file, "VTS_TMAPTI", e.Field(), span.Start(), e.what(), "", "");
+  } catch (const ifo::TableError&) {
+    // Time maps that cannot be read are not followed: players that jump to
+    // a time fall back to the VOBU search, and the table's place is
+    // CheckTables' finding.
   }
 }
 
