@@ -25,6 +25,8 @@
 #include "verify.h"
 #include "backup_commands.h"
 #include "report_text.h"
+#include "run_cli.h"
+#include <nlohmann/json.hpp>
 
 namespace kestrune {
 namespace {
@@ -198,6 +200,88 @@ INSTANTIATE_TEST_SUITE_P(
              {"0:a:0", "0:a:1", "0:a:2"}, {0x21}},
         Case{"ac3_of_one_file", "pal_languages", Options({1}, {1}, {}), {"0:a:1"}, {0x20, 0x21}}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// --------------------------------------------------------- kestrune-cli strip
+
+// The dry run names each stream with its language, format, packs and bytes;
+// its figures are the run's; the run ends with the verify line; by language
+// it drops what names another language.
+TEST(StripCommand, DryRunPredictsTheRunByLanguage) {
+  test::TempFolder work;
+  const fs::path dir = fs::path(work.Dir()) / "VIDEO_TS";
+  test::CopyFolder(dvdcheck::FixtureVideoTs("pal_streams").string(), dir.string());
+  const Files before = test::Snapshot(dir.string());
+  const std::vector<std::string> args = {"strip", dir.string(), "--title-sets", "1", "--keep-audio-languages",
+                                         "EN", "--keep-subpicture-languages", "fr,en"};
+  std::vector<std::string> dryArgs = args;
+  dryArgs.insert(dryArgs.end(), {"--dry-run", "--json"});
+  const test::CliResult dry = test::Cli(dryArgs);
+  ASSERT_EQ(dry.code, 0) << dry.err;
+  EXPECT_EQ(test::Snapshot(dir.string()), before);
+  const nlohmann::json plan = nlohmann::json::parse(dry.out);
+  const nlohmann::json& set = plan.at("title_sets").at(0);
+  EXPECT_EQ(set.at("number"), 1);
+  EXPECT_EQ(set.at("files_before"), 3);
+  ASSERT_EQ(set.at("streams").size(), 6u);
+  const nlohmann::json& lpcm = set.at("streams").at(2);
+  EXPECT_EQ(lpcm.at("kind"), "audio");
+  EXPECT_EQ(lpcm.at("language"), "fr");
+  EXPECT_EQ(lpcm.at("format"), "LPCM");
+  EXPECT_EQ(lpcm.at("packs_of"), nlohmann::json::array({"0xA0"}));
+  EXPECT_GT(lpcm.at("bytes").get<std::int64_t>(), 0);
+  std::vector<bool> dropped;
+  std::int64_t droppedBytes = 0;
+  for (const auto& stream : set.at("streams")) {
+    dropped.push_back(stream.at("dropped"));
+    if (stream.at("dropped")) droppedBytes += stream.at("bytes").get<std::int64_t>();
+  }
+  EXPECT_EQ(dropped, (std::vector<bool>{false, true, true, true, false, false}));
+  EXPECT_EQ(set.at("bytes_saved").get<std::int64_t>(), droppedBytes);
+  EXPECT_EQ(plan.at("bytes_saved"), set.at("bytes_saved"));
+
+  const test::CliResult run = test::Cli(args);
+  ASSERT_EQ(run.code, 0) << run.err;
+  EXPECT_NE(run.out.find("verified: no errors"), std::string::npos) << run.out;
+  std::int64_t saved = 0;
+  for (const auto& [name, bytes] : before) saved += std::ssize(bytes);
+  for (const auto& [name, bytes] : test::Snapshot(dir.string())) saved -= name.back() == '~' ? 0 : std::ssize(bytes);
+  EXPECT_EQ(saved, plan.at("bytes_saved").get<std::int64_t>());
+  for (const auto& file : plan.at("files")) {
+    const std::string name = file.at("name");
+    const fs::path path = dir / name;
+    EXPECT_EQ(fs::exists(path) ? static_cast<std::int64_t>(fs::file_size(path)) : 0,
+              file.at("bytes_after").get<std::int64_t>())
+        << name;
+  }
+}
+
+TEST(StripCommand, RefusesAndRejectsWithTheRightStatus) {
+  test::TempFolder work;
+  const fs::path dir = fs::path(work.Dir()) / "VIDEO_TS";
+  test::CopyFolder(dvdcheck::FixtureVideoTs("pal_streams").string(), dir.string());
+  const Files before = test::Snapshot(dir.string());
+  struct Case {
+    std::vector<std::string> args;
+    int code;
+    const char* says;
+  };
+  const std::vector<Case> cases = {
+      {{"--title-sets", "1", "--drop-subpictures", "4"}, 1, "there is no sub-picture stream 4"},
+      {{"--title-sets", "1"}, 1, "Name the streams to drop"},
+      {{"--drop-audio", "1"}, 2, "--title-sets is required"},
+      {{"--title-sets", "1", "--drop-audio", "2-"}, 2, "A stream list is numbers"},
+      {{"--title-sets", "1", "--keep-audio-languages", "english"}, 2, "two-letter codes"},
+      {{"--title-sets", "1", "--drop-audio", "2", "--json"}, 2, "--dry-run"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args = {"strip", dir.string()};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const test::CliResult r = test::Cli(args);
+    EXPECT_EQ(r.code, c.code) << c.says << "\n" << r.err;
+    EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+  }
+  EXPECT_EQ(test::Snapshot(dir.string()), before);
+}
 
 // ------------------------------------------ each relocated field matters
 
