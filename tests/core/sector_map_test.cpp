@@ -3,7 +3,9 @@
 // and at its edges.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <random>
+#include <stdexcept>
 
 #include "sector_map.h"
 
@@ -66,12 +68,15 @@ TEST(SectorMap, CountsWholeRunsWithoutAPerSectorTable) {
   map.Remove(0);
   map.Keep(0);
   ASSERT_EQ(map.KeptRuns().size(), 2u);
-  EXPECT_EQ(map.KeptRuns()[1].oldStart, 1'000'003);
-  EXPECT_EQ(map.KeptRuns()[1].newStart, 1'000'000);
-  EXPECT_EQ(map.KeptRuns()[1].count, 7);
+  EXPECT_EQ(map.KeptRuns()[1].oldStart, 1'000'003u);
+  EXPECT_EQ(map.KeptRuns()[1].newStart, 1'000'000u);
+  EXPECT_EQ(map.KeptRuns()[1].count, 7u);
+  EXPECT_EQ(sizeof(SectorMap::Run), 12u);
   EXPECT_EQ(map.RemovedSectors(), 3);
   EXPECT_EQ(map.Map(1'000'009), 1'000'006);
   EXPECT_EQ(map.MapLast(1'000'001), 999'999);
+  // No VOB set holds 2^32 sectors: past that the map refuses to grow.
+  EXPECT_THROW(map.Keep(INT64_C(1) << 32), std::length_error);
 }
 
 }  // namespace

@@ -327,10 +327,11 @@ void StripRun::WriteNewVobs(RunFolder& folder, SetPlan& set, bool planning) {
         }
       }
       for (; r < runs.size() && runs[r].oldStart < first + count; ++r) {
-        const std::int64_t lo = std::max(runs[r].oldStart, first);
-        const std::int64_t hi = std::min(runs[r].oldStart + runs[r].count, first + count);
+        const std::int64_t runEnd = std::int64_t{runs[r].oldStart} + runs[r].count;
+        const std::int64_t lo = std::max<std::int64_t>(runs[r].oldStart, first);
+        const std::int64_t hi = std::min(runEnd, first + count);
         emit(std::span(chunk).subspan(SectorStart(lo - first), SectorStart(hi - lo)));
-        if (runs[r].oldStart + runs[r].count > first + count) break;  // goes on in the next chunk
+        if (runEnd > first + count) break;  // goes on in the next chunk
       }
       if (options_.progress) options_.progress(what, first + count, sectors);
     }
