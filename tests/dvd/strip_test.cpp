@@ -85,6 +85,7 @@ std::vector<std::uint8_t> SubpicturePackets(const fs::path& dir, std::uint8_t st
 
 struct Original {
   std::string streams, video;
+  std::vector<std::array<int, 3>> menus;  // title, audio and sub-picture stream a menu's SetSTN leads to
   std::map<std::string, std::string> audio;  // by ffmpeg map ("0:a:1")
   std::map<std::uint8_t, std::vector<std::uint8_t>> subpictures;
 };
@@ -95,6 +96,12 @@ Original Measure(const fs::path& dir) {
   o.video = Decoded(dir, "0:v:0", "framemd5");
   for (const char* id : {"0:a:0", "0:a:1", "0:a:2"}) o.audio[id] = Decoded(dir, id, "md5");
   for (std::uint8_t s : {0x20, 0x21, 0x22}) o.subpictures[s] = SubpicturePackets(dir, s);
+  // The video manager's title menu and title set 1's root menu.
+  for (int set : {0, 1}) {
+    const dvdcheck::MenuToTitle m = dvdcheck::FollowMenuToTitle(dir, set);
+    EXPECT_TRUE(m.reached && m.errors.empty()) << "menu of title set " << set << ": " << m.errors.size();
+    o.menus.push_back({m.title, m.audioStream, m.subpictureStream});
+  }
   return o;
 }
 
@@ -103,7 +110,17 @@ Original Measure(const fs::path& dir) {
 void ExpectPlayable(const fs::path& dir) {
   const dvdcheck::IfoReport ifos = dvdcheck::OpenAllIfos(dir);
   EXPECT_TRUE(ifos.ok) << dvdcheck::Describe(ifos);
-  for (const dvdcheck::TitlePlayback& p : dvdcheck::PlayAllTitles(dir)) EXPECT_TRUE(p.ok) << dvdcheck::Describe(p);
+  // Every title plays through all its cells and chapters.
+  for (const dvdcheck::TitlePlayback& p : dvdcheck::PlayAllTitles(dir)) {
+    EXPECT_TRUE(p.ok) << dvdcheck::Describe(p);
+    const dvdcheck::TitleInfo& title = ifos.vmg.titles.at(static_cast<std::size_t>(p.title - 1));
+    const dvdcheck::TitleSetInfo* set = ifos.TitleSet(title.titleSet);
+    ASSERT_NE(set, nullptr);
+    const dvdcheck::PgcInfo& pgc =
+        set->pgcs.at(static_cast<std::size_t>(set->ptts.at(static_cast<std::size_t>(title.vtsTitle - 1)).at(0).pgcn - 1));
+    EXPECT_EQ(p.cells, pgc.cells) << "title " << p.title;
+    EXPECT_EQ(p.lastProgram, pgc.programs) << "title " << p.title;
+  }
   const dvdcheck::NavigationReport nav = dvdcheck::FollowMenus(dir);
   EXPECT_TRUE(nav.ok) << dvdcheck::Describe(nav);
   EXPECT_TRUE(dvdcheck::SectorLayoutCheck(dir).empty());
@@ -126,6 +143,9 @@ struct Case {
   strip::StripOptions options;
   std::set<std::string> keptAudio;      // ffmpeg maps of the original audio streams kept
   std::set<std::uint8_t> keptSubpictures;
+  // pal_streams' menus set audio 3 and sub-picture 2 (video manager) and
+  // audio 1 and sub-picture 1 (title set 1): the run keeps all four.
+  bool menusSetKeptStreams = false;
 };
 
 void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
@@ -179,6 +199,17 @@ TEST_P(Strip, KeepsEveryKeptStreamAndEveryJump) {
       EXPECT_TRUE(now.subpictures.at(stream).empty()) << nav::StreamName(stream);
   }
   EXPECT_NE(now.streams, original.streams);
+  // The menus that set streams (SetSTN) still reach their title, with the
+  // same stream numbers where the stream they set is kept.
+  if (c.menusSetKeptStreams) {
+    // The video manager menu sets sub-picture stream 2 (fr, packs 0x21) and
+    // the root menu sub-picture stream 1 (de, 0x20); libdvdnav gives the
+    // stream the packs belong to. (Its audio streams are all stream 0 of
+    // their formats, which libdvdnav does not tell apart.)
+    EXPECT_EQ(original.menus.at(0)[2], 1);
+    EXPECT_EQ(original.menus.at(1)[2], 0);
+    EXPECT_EQ(now.menus, original.menus);
+  }
   ExpectPlayable(dir);
 
   if (c.options.backup) {
@@ -198,6 +229,8 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"audio_and_subpicture", "pal_streams", Options({1}, {2, 3}, {1}), {"0:a:0"}, {0x21, 0x22}},
         Case{"subpictures_without_backup", "pal_streams", Options({1}, {}, {1, 3}, false),
              {"0:a:0", "0:a:1", "0:a:2"}, {0x21}},
+        Case{"what_the_menus_do_not_set", "pal_streams", Options({1}, {2}, {3}), {"0:a:0", "0:a:2"}, {0x20, 0x21},
+             true},
         Case{"ac3_of_one_file", "pal_languages", Options({1}, {1}, {}), {"0:a:1"}, {0x20, 0x21}}),
     [](const auto& info) { return std::string(info.param.name); });
 
