@@ -167,10 +167,7 @@ int Packs(const std::string& dir, std::int64_t bytes) {
     kestrune::ifo::LowerTitleSetSectors(image, tt, 1, -grown);
     kestrune::WriteFileReplacing(dir + name, image.Bytes(), kestrune::DataFlush::kLater);
   }
-  std::printf("copies %lld
-sectors %lld
-files %d
-", static_cast<long long>(copies), static_cast<long long>(sector), file);
+  std::printf("copies %lld\nsectors %lld\nfiles %d\n", static_cast<long long>(copies), static_cast<long long>(sector), file);
   return 0;
 }
 
