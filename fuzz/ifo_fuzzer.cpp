@@ -13,6 +13,12 @@
 //   byte 2  manual still time
 //   rest    the information file: VTS_01_0.IFO, or VIDEO_TS.IFO
 //
+// With kOptPackWalk in byte 1 the rest is instead the packs of a title VOB
+// set: a strip run's pack walk goes over them in memory, dropping the
+// streams byte 2 names (kDrop*), and every NAV pack it finds is moved over
+// the sector map it made. A damaged pack must be refused with its reason;
+// a NAV pack that moves must name its new sector afterwards.
+//
 // Built twice: with clang's libFuzzer (KESTRUNE_FUZZ=ON), and with any
 // compiler next to replay_main.cpp, which feeds it the saved corpus.
 #include <dirent.h>
@@ -26,11 +32,16 @@
 #include <cstring>
 #include <map>
 #include <optional>
+#include <set>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "blank_vob.h"
 #include "file_layer.h"
+#include "nav_pack.h"
+#include "nav_relocation.h"
+#include "pack_walk.h"
 #include "fuzz_seeds.h"  // generated from fuzz/seeds/pal_menu: kSeedVmgIfo, kSeedVtsIfo
 #include "title_set.h"
 #include "verify.h"
@@ -54,6 +65,7 @@ constexpr std::uint8_t kOptMergePrograms = 0x01;
 constexpr std::uint8_t kOptMergeCells = 0x02;
 constexpr std::uint8_t kOptRemoveStops = 0x04;
 constexpr std::uint8_t kOptRemoveAudioSub = 0x08;
+constexpr std::uint8_t kOptPackWalk = 0x80;  // the rest is packs of a title VOB set
 constexpr std::size_t kHeaderSize = 3;
 
 constexpr char kVmgIfo[] = "VIDEO_TS.IFO";
@@ -199,6 +211,43 @@ void CheckUnchanged(const Scratch& s, const std::map<std::string, Bytes>& origin
   }
 }
 
+// The pack walk and NAV pack relocation of a strip run over `packs`; byte
+// `drop` bit i drops the i-th of AC-3 0x80, MPEG 0xC0, LPCM 0xA0, DTS 0x88,
+// sub-pictures 0x20, 0x21, 0x22 and 0x3F, and clears SYNCI entries i.
+void WalkPacks(const std::uint8_t* packs, std::size_t size, std::uint8_t drop) {
+  namespace nav = kestrune::nav;
+  constexpr std::uint8_t kDropped[8] = {0x80, 0xC0, 0xA0, 0x88, 0x20, 0x21, 0x22, 0x3F};
+  std::set<std::uint8_t> dropped;
+  for (int i = 0; i < 8; ++i)
+    if (drop >> i & 1) dropped.insert(kDropped[i]);
+  const std::size_t sectors = size / kSector;
+  kestrune::strip::PackWalker walker(static_cast<std::int64_t>(sectors), dropped);
+  try {
+    walker.Add(std::span(packs, sectors * kSector));
+  } catch (const kestrune::strip::PackError& e) {
+    if (std::string(e.what()).empty()) Finding("a refused pack without a reason");
+    return;
+  }
+  const kestrune::strip::PackWalk walk = walker.Finish();
+  if (walk.map.OldSectors() != static_cast<std::int64_t>(sectors)) Finding("the sector map lost sectors");
+  for (const std::uint32_t s : walk.navPacks) {
+    const auto moved = walk.map.Map(s);
+    if (!moved) Finding("a NAV pack was removed");
+    Bytes pack(packs + s * kSector, packs + (s + 1) * kSector);
+    try {
+      kestrune::RelocateNavPack(pack, s, walk.map, kestrune::SynciDrops{drop, drop});
+    } catch (const kestrune::NavPackError& e) {
+      if (e.Field().empty()) Finding("a NAV pack refused without naming its field");
+      continue;
+    }
+    if (BigEndian32(pack, nav::DsiField(nav::kDsiNvPckLbn)) != *moved ||
+        BigEndian32(pack, nav::PciField(nav::kPciNvPckLbn)) != *moved)
+      Finding("a moved NAV pack does not name its new sector");
+    if (*moved + BigEndian32(pack, nav::DsiField(nav::kDsiVobuEa)) >= walk.map.NewSectors())
+      Finding("a moved NAV pack's VOBU ends past the new set");
+  }
+}
+
 }  // namespace
 
 // The status of the last run and why, for the replay's log (1: Process
@@ -207,6 +256,10 @@ std::string FuzzerLastOutcome() { return "status " + std::to_string(gLastStatus)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < kHeaderSize) return 0;
+  if (data[1] & kOptPackWalk) {
+    WalkPacks(data + kHeaderSize, size - kHeaderSize, data[2]);
+    return 0;
+  }
   const Scratch& s = GetScratch();
   const std::uint8_t what = data[0];
   const std::uint8_t options = data[1];

@@ -4,16 +4,20 @@
 # with `cp -r` of the same folders, and writes the figures, with the machine
 # they came from, to docs/performance.md. One command, as root on Debian 12:
 #
-#   scripts/bench.sh [--repeat N] [--no-baseline]
+#   scripts/bench.sh [--repeat N] [--no-baseline] [--only-strip]
 #
 #   --repeat N     repetitions of every timing (default 5); medians are shown
 #   --no-baseline  skip the scan as it was before it read its folder once
+#   --only-strip   measure only the strip run against cp and replace that
+#                  section of docs/performance.md
 #
 # Environment: KESTRUNE_BENCH_BUILD (build folder, default build-bench),
 # KESTRUNE_BENCH_DATA (where the folders are made and blanked, default
 # /var/tmp/kestrune-bench: a disk folder such as a user's discs lie in),
 # KESTRUNE_BENCH_BASELINE (revision whose scan is the "before", default
 # 1801244), KESTRUNE_BENCH_MIB (title video per title set, default 1536),
+# KESTRUNE_BENCH_STRIP_MIB (the title VOB set a strip run drops streams
+# from, default 2048),
 # KESTRUNE_BENCH_CMAKE_ARGS (further configure arguments).
 #
 # Timings on a busy machine vary; the load average is written down with them.
@@ -23,11 +27,13 @@ ROOT=$PWD
 
 REPEAT=5
 BASELINE=1
+ONLY_STRIP=0
 while [ $# -gt 0 ]; do
   case $1 in
     --repeat) REPEAT=$2; shift 2 ;;
     --no-baseline) BASELINE=0; shift ;;
-    *) echo "usage: $0 [--repeat N] [--no-baseline]" >&2; exit 2 ;;
+    --only-strip) ONLY_STRIP=1; BASELINE=0; shift ;;
+    *) echo "usage: $0 [--repeat N] [--no-baseline] [--only-strip]" >&2; exit 2 ;;
   esac
 done
 
@@ -77,6 +83,95 @@ if [ "$BASELINE" = 1 ] && git -C "$ROOT" cat-file -e "$BASELINE_REV^{commit}" 2>
   BASE_GBENCH=$BUILD/baseline/bench/kestrune_bench
 fi
 
+median() { sort -n | awk '{ v[NR] = $1 } END { if (NR == 0) print "-"; else if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+now_ns() { date +%s%N; }
+
+# --- dropping streams: strip against cp ----------------------------------------
+# pal_streams' title VOB set repeated to STRIP_MIB MiB of real packs (every
+# NAV pack naming its own sector), then, REPEAT times: cp of the VOB set and
+# sync of the copies (the strip run flushes what it writes), and the strip
+# run dropping audio streams 2 and 3 with backups, each from a warm cache,
+# followed by the restore. Writes the section to $1.
+measure_strip() {
+  local out=$1 mib=${KESTRUNE_BENCH_STRIP_MIB:-2048} dir=$DATA/strip/VIDEO_TS copy=$DATA/strip-cp
+  log "making a title VOB set of $mib MiB in $dir"
+  bash tests/dvd/make_fixtures.sh "$DATA/fixtures" pal_streams >/dev/null
+  rm -rf "$DATA/strip" "$copy"
+  mkdir -p "$dir" "$copy"
+  cp "$DATA/fixtures/pal_streams/VIDEO_TS/"* "$dir/"
+  "$TOOL" packs "$dir" "$mib" >"$DATA/strip-packs.txt"
+  local set_bytes files peak=0 saved=0 line t0 t1 t2
+  local cps=() syncs=() strips=()
+  set_bytes=$(stat -c %s "$dir"/VTS_01_[1-9].VOB | awk '{ s += $1 } END { print s }')
+  files=$(awk '/^files/ { print $2 }' "$DATA/strip-packs.txt")
+  for _ in $(seq "$REPEAT"); do
+    cat "$dir"/VTS_01_[1-9].VOB >/dev/null
+    t0=$(now_ns)
+    cp "$dir"/VTS_01_[1-9].VOB "$copy/"
+    t1=$(now_ns)
+    sync "$copy"/VTS_01_[1-9].VOB
+    t2=$(now_ns)
+    cps+=($(((t1 - t0) / 1000000)))
+    syncs+=($(((t2 - t0) / 1000000)))
+    rm -f "$copy"/*
+    cat "$dir"/VTS_01_[1-9].VOB >/dev/null
+    t0=$(now_ns)
+    line=$(/usr/bin/time -f 'peak_kib %M' "$TOOL" strip "$dir" 2>&1 >"$DATA/strip-run.txt" | tail -1)
+    t1=$(now_ns)
+    strips+=($(((t1 - t0) / 1000000)))
+    peak=$(echo "$line" | awk '{ print $2 }')
+    saved=$(awk '/^bytes_saved/ { print $2 }' "$DATA/strip-run.txt")
+    "$TOOL" restore "$dir" >/dev/null
+  done
+  local cp_ms sync_ms strip_ms
+  cp_ms=$(printf '%s\n' "${cps[@]}" | median)
+  sync_ms=$(printf '%s\n' "${syncs[@]}" | median)
+  strip_ms=$(printf '%s\n' "${strips[@]}" | median)
+  rm -rf "$DATA/strip" "$copy"
+  {
+    echo "## Dropping streams (strip), side by side with \`cp\`"
+    echo
+    echo "A title VOB set of $(awk -v b="$set_bytes" 'BEGIN { printf "%.2f GiB", b / 2^30 }') in $files files: the packs of pal_streams (video,"
+    echo "AC-3, MPEG and LPCM audio, three sub-picture streams) repeated, each NAV"
+    echo "pack naming its own sector. The strip run (kestrune-bench-tool strip: the"
+    echo "engine's StripRun, as \`kestrune-cli strip\` runs it) drops audio streams 2"
+    echo "and 3 with backups on: it reads the set once to find the packs, reads it"
+    echo "again as it writes the new set, and flushes the new files before it"
+    echo "reports. \`cp\` copies the same files; \"cp and sync\" also puts them on the"
+    echo "disk, as the run does. Both start from a warm cache. Median of $REPEAT."
+    echo
+    echo "| Program | Wall ms | Peak MiB |"
+    echo "|---|---|---|"
+    echo "| cp of the title VOB set | $cp_ms | |"
+    echo "| cp of the title VOB set and sync of the copies | $sync_ms | |"
+    echo "| strip of audio streams 2 and 3, with backups | $strip_ms | $(awk -v k="$peak" 'BEGIN { printf "%.1f", k / 1024 }') |"
+    echo
+    echo "The run saved $saved bytes ($(awk -v s="$saved" -v b="$set_bytes" 'BEGIN { printf "%.1f%%", 100 * s / b }') of the set). Time of the run against cp:"
+    echo "$(awk -v a="$strip_ms" -v b="$cp_ms" 'BEGIN { printf "%.2f", a / b }') ×, against cp and sync: $(awk -v a="$strip_ms" -v b="$sync_ms" 'BEGIN { printf "%.2f", a / b }') × (goal: at most 1.3 ×). Memory goal: under 64 MiB whatever"
+    echo "the set's size (the packs stream through a 2 MiB chunk; the sector map"
+    echo "holds one entry per run of kept sectors)."
+    echo
+  } >"$out"
+}
+
+if [ "$ONLY_STRIP" = 1 ]; then
+  TMP=$(mktemp -d "$BUILD/.bench-tmp.XXXXXX")
+  trap 'rm -rf "$TMP"' EXIT
+  measure_strip "$TMP/strip.md"
+  # The section replaces the one there (up to the next section), or goes
+  # before the durability section.
+  awk -v file="$TMP/strip.md" '
+    function put() { while ((getline l < file) > 0) print l; done = 1 }
+    /^## Dropping streams/ { put(); skip = 1; next }
+    skip && /^## / { skip = 0 }
+    !done && /^## Durability/ { put() }
+    !skip { print }
+  ' "$OUT" >"$TMP/performance.md"
+  cp "$TMP/performance.md" "$OUT"
+  log "wrote the strip section of $OUT"
+  exit 0
+fi
+
 # --- folders -------------------------------------------------------------------
 log "making the folders in $DATA"
 MADE=$(bash bench/make_folders.sh "$DATA" "$TOOL" "$MIB")
@@ -95,6 +190,7 @@ WORKS=$(mktemp -d "$(dirname "$DATA")/kestrune-bench-work.XXXXXX")
 trap 'rm -rf "$TMP" "$WORKS"' EXIT
 AWK="awk -f $ROOT/bench/trace_report.awk"
 LOAD_BEFORE=$(cut -d' ' -f1-3 /proc/loadavg)
+measure_strip "$TMP/strip.md"
 
 # Every step works on a copy under a new name, and used copies are deleted
 # only at the end: ext4 without a journal passes over the inodes freed in the
@@ -106,8 +202,6 @@ fresh_copy() {  # FOLDER
   new_work
   "$TOOL" copy "$DATA/$1/VIDEO_TS" "$WORK"
 }
-median() { sort -n | awk '{ v[NR] = $1 } END { if (NR == 0) print "-"; else if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-now_ns() { date +%s%N; }
 value_of() { awk -v k="$1" '$1 == k { print $2 }' "$2"; }  # KEY FILE
 
 # Blanking arguments for a folder: every title set and menu it lists, and
@@ -446,8 +540,9 @@ EOF
     echo "| $f | run without backups | $(calls_of "$f-run-nb" run) | $(created_by "$f-run-nb" run) | $(breakdown_of "$f-run-nb" run) |"
     echo "| $f | restore | $(calls_of "$f-restore" restore) | $(created_by "$f-restore" restore) | $(breakdown_of "$f-restore" restore) |"
   done
+  echo
+  cat "$TMP/strip.md"
   cat <<EOF
-
 ## Durability
 
 What it costs that a run survives a crash at any moment and is on the disk

@@ -14,7 +14,7 @@ std::optional<Frame> PictureOfVobu(SectorSource& source, std::int64_t sector, Fr
                                    const PictureSearch& search, std::int64_t& next, std::string& why) {
   std::vector<std::uint8_t> bytes;
   if (!source.Read(sector, 1, bytes, why)) return std::nullopt;
-  const std::optional<NavPack> nav = ReadNavPack(bytes);
+  const std::optional<nav::NavPack> nav = nav::ReadNavPack(bytes);
   if (!nav) {
     why = "no NAV pack at sector " + std::to_string(sector);
     return std::nullopt;

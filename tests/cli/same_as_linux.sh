@@ -7,7 +7,8 @@
 # with a replacement VOB; then the subcommands: list --json, verify --json,
 # a dry run and a run with blank, and restore. Each step must print the same,
 # end with the same status and leave the folder the same byte for byte. Then
-# the same on a folder whose path is not ASCII.
+# the same on a folder whose path is not ASCII, and strip on pal_streams (a
+# dry run, a run with backups, restore, a run without backups by language).
 #
 #   same_as_linux.sh LINUX_CLI WINDOWS_CLI WINE64 WINEPREFIX FIXTURES WORK
 set -u
@@ -160,6 +161,52 @@ for disc in pal_menu ntsc_two_sets pal_split pal_nomenu_vts pal_languages demo; 
   compare "$disc" "$fixtures/$disc/VIDEO_TS" "$work/disc/VIDEO_TS"
 done
 compare "pal_menu in a folder named Filmé Ünïcode" "$fixtures/pal_menu/VIDEO_TS" "$work/Filmé Ünïcode/VIDEO_TS"
+
+# strip on one side, on a copy of pal_streams in DIR; results in $out.
+strip_steps() {
+  side=$1 dir=$2
+  fresh "$fixtures/pal_streams/VIDEO_TS" "$dir"
+  run "$side" strip-dry-run "$dir" strip --dry-run --title-sets 1 --drop-audio 2,3 --drop-subpictures 1
+  run "$side" strip "$dir" strip --title-sets 1 --drop-audio 2,3 --drop-subpictures 1
+  keep strip "$dir"
+  run "$side" strip-restore "$dir" restore
+  keep strip-restore "$dir"
+  run "$side" strip-no-backup "$dir" strip --title-sets 1 --keep-audio-languages en --no-backup
+  keep strip-no-backup "$dir"
+}
+if [ -d "$fixtures/pal_streams/VIDEO_TS" ]; then
+  for side in linux windows; do
+    out=$work/results/$side
+    rm -rf "$out" && mkdir -p "$out"
+    strip_steps "$side" "$work/disc/VIDEO_TS"
+  done
+  for step in strip-dry-run strip strip-restore strip-no-backup; do
+    for part in code out err; do
+      if cmp -s "$work/results/linux/$step.$part" "$work/results/windows/$step.$part"; then
+        passed=$((passed + 1))
+      else
+        fail "pal_streams: $step: the $part differs"
+        diff "$work/results/linux/$step.$part" "$work/results/windows/$step.$part" | head -n 10 >&2
+      fi
+    done
+  done
+  for step in strip strip-restore strip-no-backup; do
+    if diff -r "$work/results/linux/$step.folder" "$work/results/windows/$step.folder" > /dev/null; then
+      passed=$((passed + 1))
+    else
+      fail "pal_streams: the folder after $step differs"
+    fi
+  done
+  if [ "$(cat "$work/results/windows/strip.code")" = 0 ] &&
+    diff -r "$fixtures/pal_streams/VIDEO_TS" "$work/results/windows/strip-restore.folder" > /dev/null; then
+    passed=$((passed + 1))
+  else
+    fail "pal_streams: strip failed or restore did not give back the disc"
+  fi
+  echo "same_as_linux: pal_streams (strip)"
+else
+  fail "pal_streams: no such fixture in $fixtures"
+fi
 
 rm -rf "${work:?}/disc" "$work/Filmé Ünïcode"
 echo "$passed passed, $failed failed"

@@ -65,7 +65,7 @@ TEST(VobSet, ReadsSectorsAcrossItsFiles) {
 
 TEST(NavPack, ReadsTheDsiOfABlankVobAndRefusesOtherPacks) {
   const std::vector<std::uint8_t>& image = BlankVobImage("PAL");
-  const std::optional<NavPack> nav = ReadNavPack(std::span(image).first(2048));
+  const std::optional<nav::NavPack> nav = nav::ReadNavPack(std::span(image).first(2048));
   ASSERT_TRUE(nav);
   EXPECT_EQ(nav->sector, 0u);
   EXPECT_EQ(nav->vobuEnd, 4u);  // the five sectors are one VOBU
@@ -73,13 +73,13 @@ TEST(NavPack, ReadsTheDsiOfABlankVobAndRefusesOtherPacks) {
   EXPECT_LE(nav->firstRefEnd, 4u);
   EXPECT_EQ(nav->vobId, 1);
   EXPECT_EQ(nav->cellId, 1);
-  EXPECT_FALSE(ReadNavPack(std::span(image).subspan(2048, 2048)));  // a video pack
-  for (const std::int64_t at : {std::int64_t{3}, kNavPciPacket + 3, kNavPciSubstream, kNavDsiPacket + 3, kNavDsiSubstream}) {
+  EXPECT_FALSE(nav::ReadNavPack(std::span(image).subspan(2048, 2048)));  // a video pack
+  for (const std::int64_t at : {std::int64_t{3}, nav::kPciPacket + 3, nav::kPciSubstream, nav::kDsiPacket + 3, nav::kDsiSubstream}) {
     std::vector<std::uint8_t> damaged(image.begin(), image.begin() + 2048);
     damaged[static_cast<std::size_t>(at)] ^= 0x40;
-    EXPECT_FALSE(IsNavPack(damaged)) << at;
+    EXPECT_FALSE(nav::IsNavPack(damaged)) << at;
   }
-  EXPECT_FALSE(IsNavPack(std::span(image).first(2047)));
+  EXPECT_FALSE(nav::IsNavPack(std::span(image).first(2047)));
 }
 
 }  // namespace

@@ -14,8 +14,10 @@
 // old bytes or complete new ones. After the whole journal the folder on the
 // disk must be the finished one: what a run reports as done is flushed.
 //
-// The runs are real runs on a copy of an authored disc (the video manager
-// menu, the titles and menus of both title sets of ntsc_two_sets). The
+// The runs are real runs on a copy of an authored disc: a blanking run (the
+// video manager menu, the titles and menus of both title sets of
+// ntsc_two_sets) and a strip run (two audio streams and a sub-picture stream
+// of pal_streams' title VOB set in three files, whose new set takes two). The
 // restore is the real command, run on each crash folder with every file
 // standing for its bytes by a short tag: the command only renames and deletes.
 #include <gtest/gtest.h>
@@ -27,6 +29,7 @@
 #include "backup_commands.h"
 #include "fixtures.h"
 #include "file_layer.h"
+#include "strip_run.h"
 #include "temp_folder.h"
 #include "test_file_system.h"
 #include "title_set.h"
@@ -69,11 +72,21 @@ class CrashStates {
   void Apply(const Entry& e, const std::string& dir) {
     const std::string name = Relative(e.path, dir);
     switch (e.kind) {
-      case Entry::Kind::kCreate:
+      case Entry::Kind::kCreate: {
         // A temporary file: its name is taken as made at once, so a crash can
         // leave it behind whenever the rename that follows did not happen.
+        // A file written in pieces has one entry for each: they add up.
+        const auto writing = writing_.find(name);
+        if (writing != writing_.end() && names_.count(name) && names_.at(name) == writing->second.first) {
+          Bytes& bytes = writing->second.second;
+          bytes.insert(bytes.end(), e.bytes.begin(), e.bytes.end());
+          files_.at(static_cast<std::size_t>(writing->second.first)).tag = tags_.Of(bytes);
+          break;
+        }
         names_[name] = durableNames_[name] = NewFile(e.bytes, false);
+        writing_[name] = {names_[name], e.bytes};
         break;
+      }
       case Entry::Kind::kFlushFile:
         files_.at(static_cast<std::size_t>(names_.at(name))).durable = true;
         break;
@@ -183,6 +196,7 @@ class CrashStates {
   std::map<std::string, int> names_;
   std::map<std::string, int> durableNames_;
   std::vector<NameChange> pending_;
+  std::map<std::string, std::pair<int, Bytes>> writing_;  // a temporary name's file and its bytes so far
   std::map<std::string, std::set<int>> renamedTo_;
   std::set<std::string> deleted_;
   std::set<Tagged> seen_;
@@ -299,36 +313,52 @@ struct JournaledRun {
   std::vector<Entry> journal;
   long flushes = 0;
 
-  JournaledRun(bool backup, long leaveOutFlush) {
+  JournaledRun(bool backup, long leaveOutFlush, bool strip = false) {
     dir = work / "VIDEO_TS" + test::kDelimiter;
-    test::CopyFolder(dvdcheck::FixtureVideoTs("ntsc_two_sets").string(), dir);
+    test::CopyFolder(dvdcheck::FixtureVideoTs(strip ? "pal_streams" : "ntsc_two_sets").string(), dir);
     original = test::Snapshot(dir);
-    TTitleSet run(dir);
-    run.FBackup = backup;
-    run.FRemoveAudioSubMapping = run.FRemoveStops = true;
-    run.FBlankVmgMenu = true;
-    run.FVideoList = {"1", "2"};
-    run.FMenuList = {"1", "2"};
     test::TestFileSystem files;
     files.StartJournal();
     files.LeaveOutFlush(leaveOutFlush);
-    const TStatus status = run.Process();
+    if (strip) {
+      strip::StripOptions options;
+      options.titleSets = {1};
+      options.choice.dropAudio = {2, 3};
+      options.choice.dropSubpictures = {1};
+      options.backup = backup;
+      EXPECT_NO_THROW(strip::StripRun(dir, options).Process());
+    } else {
+      TTitleSet run(dir);
+      run.FBackup = backup;
+      run.FRemoveAudioSubMapping = run.FRemoveStops = true;
+      run.FBlankVmgMenu = true;
+      run.FVideoList = {"1", "2"};
+      run.FMenuList = {"1", "2"};
+      const TStatus status = run.Process();
+      EXPECT_EQ(status, kStatusOk) << run.FStatusDetail;
+    }
     flushes = files.Flushes();
     journal = files.StopJournal();
-    EXPECT_EQ(status, kStatusOk) << run.FStatusDetail;
     finished = test::Snapshot(dir);
+    EXPECT_NE(finished, original);
   }
+};
+
+// A run with or without backups, blanking or dropping streams.
+struct RunKind {
+  bool backup;
+  bool strip;
 };
 
 Rule RuleFor(bool backup, Scratch& scratch, CrashStates& states, const Tagged& original) {
   return backup ? RestoresTo(original, scratch) : OldOrNewBytes(original, states);
 }
 
-class CrashDuringARun : public ::testing::TestWithParam<bool> {};
+class CrashDuringARun : public ::testing::TestWithParam<RunKind> {};
 
 TEST_P(CrashDuringARun, LosesNothingAtAnyMoment) {
-  const bool backup = GetParam();
-  JournaledRun run(backup, 0);
+  const bool backup = GetParam().backup;
+  JournaledRun run(backup, 0, GetParam().strip);
   ASSERT_FALSE(run.journal.empty());
   Scratch scratch;
   ContentTags tags;
@@ -346,12 +376,12 @@ TEST_P(CrashDuringARun, LosesNothingAtAnyMoment) {
 // Each flush the run makes is needed: without any one of them some crash
 // folder loses data, or the run reports success before all is on the disk.
 TEST_P(CrashDuringARun, NeedsEveryOneOfItsFlushes) {
-  const bool backup = GetParam();
-  const long flushes = JournaledRun(backup, 0).flushes;
+  const bool backup = GetParam().backup;
+  const long flushes = JournaledRun(backup, 0, GetParam().strip).flushes;
   ASSERT_GT(flushes, 3);
   Scratch scratch;
   for (long n = 1; n <= flushes; ++n) {
-    JournaledRun run(backup, n);
+    JournaledRun run(backup, n, GetParam().strip);
     ContentTags tags;
     const Replay replay = ReplayJournal(
         run.original, run.journal, run.dir, run.finished,
@@ -361,8 +391,13 @@ TEST_P(CrashDuringARun, NeedsEveryOneOfItsFlushes) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Backups, CrashDuringARun, ::testing::Values(true, false),
-                         [](const auto& info) { return info.param ? "WithBackups" : "WithoutBackups"; });
+INSTANTIATE_TEST_SUITE_P(Backups, CrashDuringARun,
+                         ::testing::Values(RunKind{true, false}, RunKind{false, false}, RunKind{true, true},
+                                           RunKind{false, true}),
+                         [](const auto& info) {
+                           return std::string(info.param.strip ? "Strip" : "") +
+                                  (info.param.backup ? "WithBackups" : "WithoutBackups");
+                         });
 
 // The backup commands after a run with backups: a crash in the middle of a
 // restore leaves a folder that a second restore turns into the original, and

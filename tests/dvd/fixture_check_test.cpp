@@ -142,7 +142,8 @@ TEST_P(EveryFixture, TitleVideoDecodesAsTheTestPattern) {
 INSTANTIATE_TEST_SUITE_P(Fixtures, EveryFixture,
                          ::testing::Values(FixtureCase{"pal_menu", false}, FixtureCase{"ntsc_two_sets", false},
                                            FixtureCase{"pal_split", true}, FixtureCase{"pal_nomenu_vts", false},
-                                           FixtureCase{"pal_languages", false}, FixtureCase{"demo", false}),
+                                           FixtureCase{"pal_languages", false}, FixtureCase{"pal_streams", false},
+                                           FixtureCase{"demo", false}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // ------------------------------------------- the shapes later tests assume

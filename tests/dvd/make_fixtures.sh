@@ -12,7 +12,7 @@
 # every test of a build folder.
 set -euo pipefail
 
-ALL="pal_menu ntsc_two_sets pal_split pal_nomenu_vts pal_languages pal_links pal_fade_in demo"
+ALL="pal_menu ntsc_two_sets pal_split pal_nomenu_vts pal_languages pal_links pal_fade_in pal_streams demo"
 STAMP=.kestrune-fixture
 
 if [ $# -lt 1 ]; then
@@ -484,6 +484,86 @@ make_pal_fade_in() {
 </dvdauthor>
 XML
   author "$1" PAL
+}
+
+# --- pal_streams: PAL; the streams a strip run drops. Title set 1 has one
+# 16:9 title of two chapters in two cells (the first with a cell command)
+# with three audio streams, en AC-3 stereo (440 Hz), de MPEG-1 stereo
+# (880 Hz) and fr LPCM mono (660 Hz), all decoding stream 0 of their format,
+# and three sub-picture streams (de, fr, en: 0x20, 0x21, 0x22); its title
+# VOB set is cut into VTS_01_1.VOB to VTS_01_3.VOB. The video manager menu
+# sets audio stream 3 and sub-picture stream 2 (SetSTN) and jumps to title 1;
+# title set 1's root menu sets audio stream 1 and jumps to chapter 2. Title
+# set 2 follows, so TT_SRPT has a later start sector to move.
+make_pal_streams() {
+  if [ ! -f "$WORK/pal_three_audio.mpg" ]; then
+    # The muxer complains about the LPCM stream's buffer; the stream is sound.
+    ffmpeg -nostdin -loglevel fatal -y \
+      -f lavfi -i "testsrc=size=720x576:rate=25:duration=2" \
+      -f lavfi -i "sine=frequency=440:sample_rate=48000:duration=2" \
+      -f lavfi -i "sine=frequency=880:sample_rate=48000:duration=2" \
+      -f lavfi -i "sine=frequency=660:sample_rate=48000:duration=2" \
+      -map 0:v -map 1:a -map 2:a -map 3:a -target pal-dvd -aspect 16:9 -ac 2 \
+      -c:a:1 mp2 -b:a:1 192k -c:a:2 pcm_s16be -ac:a:2 1 \
+      -fflags +bitexact -flags:v +bitexact -flags:a +bitexact -threads 1 \
+      "$WORK/pal_three_audio.mpg"
+  fi
+  with_subtitles pal_three_audio.mpg pal_three_audio_two_subs.mpg
+  if [ ! -f "$WORK/pal_three_audio_subs.mpg" ]; then
+    (cd "$WORK" && VIDEO_FORMAT=PAL spumux -s 2 caption.xml <pal_three_audio_two_subs.mpg \
+      >pal_three_audio_subs.mpg 2>/dev/null)
+  fi
+  if [ ! -f "$WORK/pal_menu_mp2.mpg" ]; then
+    ffmpeg -nostdin -loglevel error -y \
+      -f lavfi -i "testsrc=size=720x576:rate=25:duration=1" \
+      -f lavfi -i "sine=frequency=330:sample_rate=48000:duration=1" \
+      -target pal-dvd -aspect 4:3 -c:a mp2 -b:a 192k \
+      -fflags +bitexact -flags:v +bitexact -flags:a +bitexact -threads 1 \
+      "$WORK/pal_menu_mp2.mpg"
+  fi
+  clip pal_t1b.mpg pal 4:3 1 660
+  cat >"$WORK/$1.xml" <<'XML'
+<dvdauthor>
+  <vmgm>
+    <menus lang="en">
+      <video format="pal" aspect="4:3"/>
+      <pgc entry="title"><vob file="pal_menu_mp2.mpg"/><post>audio=2; subtitle=65; jump title 1;</post></pgc>
+    </menus>
+  </vmgm>
+  <titleset>
+    <menus lang="en">
+      <video format="pal" aspect="4:3"/>
+      <pgc entry="root"><vob file="pal_menu_mp2.mpg"/><post>audio=0; subtitle=64; jump title 1 chapter 2;</post></pgc>
+    </menus>
+    <titles>
+      <video format="pal" aspect="16:9"/>
+      <audio lang="en"/>
+      <audio lang="de"/>
+      <audio lang="fr"/>
+      <subpicture lang="de"/>
+      <subpicture lang="fr"/>
+      <subpicture lang="en"/>
+      <pgc>
+        <vob file="pal_three_audio_subs.mpg">
+          <cell start="0" end="0.5" chapter="1">g2 = 1;</cell>
+          <cell start="0.5" chapter="1"/>
+        </vob>
+        <post>call vmgm menu;</post>
+      </pgc>
+    </titles>
+  </titleset>
+  <titleset>
+    <titles>
+      <video format="pal" aspect="4:3"/>
+      <pgc><vob file="pal_t1b.mpg"/><post>call vmgm menu;</post></pgc>
+    </titles>
+  </titleset>
+</dvdauthor>
+XML
+  author "$1" PAL
+}
+after_pal_streams() {
+  after_pal_split "$@"
 }
 
 # --- demo: the disc of the README's demo, the same as pal_menu.

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "backup_commands.h"
 #include "big_endian.h"
@@ -16,6 +17,7 @@
 #include "file_layer.h"
 #include "temp_folder.h"
 #include "test_file_system.h"
+#include "strip_run.h"
 #include "title_set.h"
 
 namespace kestrune {
@@ -72,18 +74,45 @@ class RunFailure : public ::testing::Test {
   test::TestFileSystem files;  // in use until the test ends
 };
 
-// Every operation, flushes included, failing with a full disk or an I/O error.
-TEST_F(RunFailure, AtEveryFileOperationIsReportedAndRestorable) {
-  const fs::path fixture = dvdcheck::FixtureVideoTs("pal_menu");
+// Drops two audio streams and a sub-picture stream of pal_streams' title set 1.
+Outcome StripStreams(const std::string& dir, bool backup = true) {
+  strip::StripOptions options;
+  options.titleSets = {1};
+  options.choice.dropAudio = {2, 3};
+  options.choice.dropSubpictures = {1};
+  options.backup = backup;
+  Outcome outcome;
+  try {
+    strip::StripRun(dir, options).Process();
+  } catch (const FileError& e) {
+    outcome.error = e.what();
+    outcome.errorPath = e.Path();
+  } catch (const strip::Refusal& e) {
+    outcome.status = kStatusIfoInvalid;
+    outcome.error = e.what();
+  }
+  return outcome;
+}
+
+using Run = std::function<Outcome(const std::string& dir)>;
+
+// Every operation of `run` on a copy of `disc`, flushes included, failing with
+// a full disk or an I/O error: reported with the file, every file complete,
+// and the restore gives back the original.
+void FailEveryOperation(test::TestFileSystem& files, const char* disc, const Run& run, long minOperations,
+                        int minFlushes) {
+  const fs::path fixture = dvdcheck::FixtureVideoTs(disc);
   long operations = 0;
   {
     test::TempFolder work;
     test::CopyFolder(fixture.string(), work.Dir());
     files.FailOperation(0);
-    ASSERT_EQ(BlankEverything(work.Dir()).status, kStatusOk);
+    const Outcome done = run(work.Dir());
+    ASSERT_EQ(done.status, kStatusOk);
+    ASSERT_EQ(done.error, "");
     operations = files.OperationsSoFar();
   }
-  ASSERT_GT(operations, 20);
+  ASSERT_GT(operations, minOperations);
   int flushesFailed = 0;
   for (const std::errc error : {std::errc::no_space_on_device, std::errc::io_error}) {
     for (long n = 1; n <= operations; ++n) {
@@ -92,7 +121,7 @@ TEST_F(RunFailure, AtEveryFileOperationIsReportedAndRestorable) {
       test::CopyFolder(fixture.string(), work.Dir());
       const Files original = test::Snapshot(work.Dir());
       files.FailOperation(n, error);
-      const Outcome outcome = BlankEverything(work.Dir());
+      const Outcome outcome = run(work.Dir());
       files.FailOperation(0);
       ASSERT_FALSE(outcome.error.empty()) << when;
       EXPECT_EQ(outcome.errorPath.rfind(work.Dir(), 0), 0u) << when << ": " << outcome.errorPath;
@@ -105,7 +134,27 @@ TEST_F(RunFailure, AtEveryFileOperationIsReportedAndRestorable) {
       EXPECT_EQ(test::Snapshot(work.Dir()), original) << when;
     }
   }
-  EXPECT_GE(flushesFailed, 2 * 5);  // the run flushes at least five times
+  EXPECT_GE(flushesFailed, 2 * minFlushes);
+}
+
+TEST_F(RunFailure, AtEveryFileOperationIsReportedAndRestorable) {
+  // The run flushes at least five times.
+  FailEveryOperation(files, "pal_menu", [](const std::string& dir) { return BlankEverything(dir); }, 20, 5);
+  // A strip run writes its VOBs in pieces; each write may fail too.
+  FailEveryOperation(files, "pal_streams", [](const std::string& dir) { return StripStreams(dir); }, 20, 5);
+}
+
+// A strip run that would not fit on the disk with its backups is refused
+// before anything changes.
+TEST_F(RunFailure, StripWithoutRoomForTheNewSetChangesNothing) {
+  test::TempFolder work;
+  test::CopyFolder(dvdcheck::FixtureVideoTs("pal_streams").string(), work.Dir());
+  const Files original = test::Snapshot(work.Dir());
+  files.SetFreeBytes(300 * 1024);  // less than the new title VOB set
+  const Outcome outcome = StripStreams(work.Dir());
+  files.SetFreeBytes(std::nullopt);
+  EXPECT_NE(outcome.error.find("Not enough free space"), std::string::npos) << outcome.error;
+  EXPECT_EQ(test::Snapshot(work.Dir()), original);
 }
 
 TEST_F(RunFailure, WithoutBackupsStillLeavesOnlyCompleteFiles) {

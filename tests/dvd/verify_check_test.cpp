@@ -64,7 +64,7 @@ TEST_P(AuthoredDisc, VerifiesWithoutAnErrorAndReadsLittleOfItsVobs) {
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, AuthoredDisc,
                          ::testing::Values("pal_menu", "ntsc_two_sets", "pal_split", "pal_nomenu_vts", "pal_languages",
-                                           "pal_links", "pal_fade_in", "demo"));
+                                           "pal_links", "pal_fade_in", "pal_streams", "demo"));
 
 // ------------------------------------------------------- damaged copies
 

@@ -121,7 +121,7 @@ TEST(FirstPicture, TheBlankVobIsOneBlackPicture) {
   EXPECT_EQ(found.why, "black in the first 1 VOBUs");
   EXPECT_EQ(found.vobuSector, 0);
   // The NAV pack and the sectors up to VOBU_1STREF_EA, not the whole VOBU.
-  EXPECT_EQ(sectors.bytesRead, 2048 * (1 + static_cast<std::int64_t>(ReadNavPack(BlankVobImage("PALA"))->firstRefEnd)));
+  EXPECT_EQ(sectors.bytesRead, 2048 * (1 + static_cast<std::int64_t>(nav::ReadNavPack(BlankVobImage("PALA"))->firstRefEnd)));
 }
 
 Bytes FileBytes(const std::filesystem::path& path) { return test::ReadBytes(path.string()); }
@@ -146,7 +146,7 @@ TEST(FirstPicture, PassesOverBlackVobus) {
   EXPECT_GT(found.vobuSector, 0);
   // Each VOBU looked at starts with a NAV pack where the one before it ends.
   std::int64_t sector = 0;
-  for (int k = 1; k < found.vobusLooked; ++k) sector += ReadNavPack(std::span(vob).subspan(sector * 2048, 2048))->vobuEnd + 1;
+  for (int k = 1; k < found.vobusLooked; ++k) sector += nav::ReadNavPack(std::span(vob).subspan(sector * 2048, 2048))->vobuEnd + 1;
   EXPECT_EQ(found.vobuSector, sector);
   // When every picture looked at is black, the brightest: the third VOBU's
   // (the test pattern fading in) rather than the first's.
@@ -155,8 +155,8 @@ TEST(FirstPicture, PassesOverBlackVobus) {
   ASSERT_TRUE(dim.frame) << dim.why;
   ASSERT_TRUE(dim.frame->Black()) << dim.frame->LitShare();
   EXPECT_EQ(dim.why, "black in the first 3 VOBUs");
-  const std::int64_t second = ReadNavPack(std::span(vob).first(2048))->vobuEnd + 1;
-  EXPECT_EQ(dim.vobuSector, second + ReadNavPack(std::span(vob).subspan(second * 2048, 2048))->vobuEnd + 1);
+  const std::int64_t second = nav::ReadNavPack(std::span(vob).first(2048))->vobuEnd + 1;
+  EXPECT_EQ(dim.vobuSector, second + nav::ReadNavPack(std::span(vob).subspan(second * 2048, 2048))->vobuEnd + 1);
   EXPECT_GT(dim.frame->MeanLuma(), black.frame->MeanLuma());
   // None past the cell's last VOBU.
   MemorySectors bounded(vob);
@@ -165,7 +165,7 @@ TEST(FirstPicture, PassesOverBlackVobus) {
 
 TEST(FirstPicture, DamagedSectorsGiveAReasonAndNoCrash) {
   const Bytes vob = FileBytes(dvdcheck::FixtureVideoTs("pal_menu") / "VTS_01_1.VOB");
-  const NavPack nav = *ReadNavPack(std::span(vob).first(2048));
+  const nav::NavPack nav = *nav::ReadNavPack(std::span(vob).first(2048));
   ASSERT_GT(nav.firstRefEnd, 0u);
   const auto put32 = [](std::int64_t at, std::uint32_t value) {
     return [=](Bytes& b) { PutBigEndian<std::uint32_t>(&b[static_cast<std::size_t>(at)], value); };
@@ -177,10 +177,10 @@ TEST(FirstPicture, DamagedSectorsGiveAReasonAndNoCrash) {
     const char* why;
   } cases[] = {
       {"as authored", [](Bytes&) {}, true, ""},
-      {"no NAV pack", [](Bytes& b) { b[kNavDsiSubstream] = 7; }, false, "no NAV pack at sector 0"},
-      {"VOBU_1STREF_EA 0", put32(kDsiVobu1stRefEa, 0), false, "has no reference picture"},
-      {"VOBU_1STREF_EA past VOBU_EA", put32(kDsiVobu1stRefEa, nav.vobuEnd + 1), false, "past its VOBU_EA"},
-      {"VOBU_1STREF_EA past the file", put32(kDsiVobu1stRefEa, 0x7FFFFFFF), false, "past its VOBU_EA"},
+      {"no NAV pack", [](Bytes& b) { b[nav::kDsiSubstream] = 7; }, false, "no NAV pack at sector 0"},
+      {"VOBU_1STREF_EA 0", put32(nav::DsiField(nav::kDsiFirstRefEa), 0), false, "has no reference picture"},
+      {"VOBU_1STREF_EA past VOBU_EA", put32(nav::DsiField(nav::kDsiFirstRefEa), nav.vobuEnd + 1), false, "past its VOBU_EA"},
+      {"VOBU_1STREF_EA past the file", put32(nav::DsiField(nav::kDsiFirstRefEa), 0x7FFFFFFF), false, "past its VOBU_EA"},
       {"the video packs blanked", [](Bytes& b) { std::fill(b.begin() + 2048, b.end(), 0); }, false, "no sequence header"},
       {"cut after the NAV pack", [](Bytes& b) { b.resize(2048 * 2); }, false, "lie past the last"},
       {"VOBU_EA 0 and the rest cut", [&](Bytes& b) { put32(kDsiVobuEa, 0)(b); b.resize(2048); }, false, "past its VOBU_EA"},

@@ -1063,6 +1063,48 @@ NavigationReport FollowMenus(const fs::path& folder, PlayLimits limits) {
   return report;
 }
 
+MenuToTitle FollowMenuToTitle(const fs::path& folder, int titleSet, PlayLimits limits) {
+  MenuToTitle result;
+  const RawDisc disc = ReadRawDisc(VideoTsFolder(folder));
+  NavSession session(folder);
+  if (session.get() == nullptr) {
+    result.errors.push_back("dvdnav_open2 failed");
+    return result;
+  }
+  dvdnav_t* nav = session.get();
+  NavLoop loop(nav, limits);
+  NavigationStep step;
+  // Somewhere the menu can be called from: after first play for the video
+  // manager's, inside one of its titles for a title set's.
+  if (titleSet == 0) {
+    ReadUntil(session, loop, limits, 0, 0, step);
+  } else {
+    const auto title = disc.firstTitleOfSet.find(titleSet);
+    if (title == disc.firstTitleOfSet.end() || dvdnav_title_play(nav, title->second) != DVDNAV_STATUS_OK)
+      step.errors.push_back("cannot start a title of title set " + std::to_string(titleSet));
+    else
+      ReadUntil(session, loop, limits, DVD_DOMAIN_VTSTitle, titleSet, step);
+  }
+  NavigationStep menu;
+  if (step.reached && dvdnav_menu_call(nav, titleSet == 0 ? DVD_MENU_Title : DVD_MENU_Root) == DVDNAV_STATUS_OK)
+    ReadUntil(session, loop, limits, titleSet == 0 ? DVD_DOMAIN_VMGM : DVD_DOMAIN_VTSMenu, titleSet, menu);
+  NavigationStep title;
+  if (menu.reached) ReadUntil(session, loop, limits, DVD_DOMAIN_VTSTitle, 0, title);
+  if (title.reached) {
+    std::int32_t number = 0, part = 0;
+    dvdnav_current_title_info(nav, &number, &part);
+    result.reached = true;
+    result.title = number;
+    result.audioStream = dvdnav_get_active_audio_stream(nav);
+    result.subpictureStream = dvdnav_get_active_spu_stream(nav);
+  }
+  for (const NavigationStep* s : {&step, &menu, &title})
+    result.errors.insert(result.errors.end(), s->errors.begin(), s->errors.end());
+  if (!result.reached && result.errors.empty()) result.errors.push_back("the menu led to no title");
+  session.CollectLogged(result.errors);
+  return result;
+}
+
 DecodedVideo DecodeFrames(const fs::path& vob) {
   DecodedVideo video;
   const ProcessResult probe = Run({"ffprobe", "-v", "error", "-select_streams", "v:0", "-show_entries",

@@ -270,6 +270,20 @@ struct NavigationReport {
 NavigationReport FollowMenus(const std::filesystem::path& folder,
                              PlayLimits limits = {});
 
+// Where a menu leads: from a fresh dvdnav_open, the video manager's title
+// menu (`titleSet` 0) or title set `titleSet`'s root menu is called and left
+// to play on until a title's video is read. Then the title and the audio and
+// sub-picture streams libdvdnav plays there (its stream numbers from 0, as a
+// menu's SetSTN sets them and the titles' stream control allows; -1 none).
+struct MenuToTitle {
+  bool reached = false;
+  int title = 0;
+  int audioStream = -1;
+  int subpictureStream = -1;
+  std::vector<std::string> errors;
+};
+MenuToTitle FollowMenuToTitle(const std::filesystem::path& folder, int titleSet, PlayLimits limits = {});
+
 // -------------------------------------------------------------- decoding
 
 struct DecodedVideo {

@@ -103,6 +103,10 @@ std::optional<std::int64_t> TestFileSystem::ReadableFileSize(const std::string& 
   return inner_.ReadableFileSize(path);
 }
 
+std::optional<std::int64_t> TestFileSystem::FreeBytes(const std::string& dir) {
+  return freeBytes_ ? freeBytes_ : inner_.FreeBytes(dir);
+}
+
 std::unique_ptr<NewFile> TestFileSystem::CreateNew(const std::string& path, std::error_code& error) {
   if ((error = NextChange())) return nullptr;
   std::unique_ptr<NewFile> file = inner_.CreateNew(path, error);

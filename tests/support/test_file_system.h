@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -59,6 +60,10 @@ class TestFileSystem final : public FileSystem {
   void LeaveOutFlush(long leaveOut);
   long Flushes() const { return flushes_; }
 
+  // From now on the disk has `bytes` free (nothing: as the inner file
+  // system says), for runs that must refuse a disk without room.
+  void SetFreeBytes(std::optional<std::int64_t> bytes) { freeBytes_ = bytes; }
+
   bool FileExists(const std::string& path) override;
   bool FolderExists(const std::string& path) override;
   std::optional<std::int64_t> EntrySize(const std::string& path) override;
@@ -69,6 +74,7 @@ class TestFileSystem final : public FileSystem {
                      std::vector<std::uint8_t>& bytes, std::error_code& error) override;
   std::optional<std::vector<std::string>> ListFolder(const std::string& dir) override;
   std::optional<std::int64_t> ReadableFileSize(const std::string& path) override;
+  std::optional<std::int64_t> FreeBytes(const std::string& dir) override;
 
   std::unique_ptr<NewFile> CreateNew(const std::string& path, std::error_code& error) override;
   std::error_code FlushFile(const std::string& path) override;
@@ -100,6 +106,7 @@ class TestFileSystem final : public FileSystem {
   std::vector<JournalEntry> journal_;
   long flushes_ = 0;
   long leaveOut_ = 0;
+  std::optional<std::int64_t> freeBytes_;
   UseFileSystem inUse_{*this};  // last: in use only once the rest is made
 };
 

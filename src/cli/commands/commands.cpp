@@ -13,6 +13,7 @@ std::unique_ptr<Command> MakeListCommand();
 std::unique_ptr<Command> MakeInfoCommand();
 std::unique_ptr<Command> MakeVerifyCommand();
 std::unique_ptr<Command> MakeBlankCommand();
+std::unique_ptr<Command> MakeStripCommand();
 std::unique_ptr<Command> MakeRestoreCommand();
 std::unique_ptr<Command> MakeDeleteBackupsCommand();
 std::unique_ptr<Command> MakeThumbnailsCommand();
@@ -24,6 +25,7 @@ const std::vector<CommandEntry>& Commands() {
       {"info", "Show the titles, chapters, lengths, languages and menus of FOLDER", MakeInfoCommand},
       {"verify", "Check that FOLDER is a sound DVD-Video folder; exit 1 on an error", MakeVerifyCommand},
       {"blank", "Blank chosen menus and titles of FOLDER", MakeBlankCommand},
+      {"strip", "Drop chosen audio and sub-picture streams from the title video of FOLDER", MakeStripCommand},
       {"restore", "Restore every backup (NAME~) in FOLDER, then list it", MakeRestoreCommand},
       {"delete-backups", "Delete every backup (NAME~) in FOLDER", MakeDeleteBackupsCommand},
       {"thumbnails", "Write a PNG of every title and menu of FOLDER into OUTDIR", MakeThumbnailsCommand},

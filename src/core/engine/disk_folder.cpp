@@ -1,6 +1,7 @@
 #include "disk_folder.h"
 
 #include <cerrno>
+#include <functional>
 
 #include "file_layer.h"
 
@@ -60,6 +61,38 @@ void DiskFolder::Replace(const std::string& path, const std::vector<std::uint8_t
   WriteFileReplacing(path, bytes, deferData_ ? DataFlush::kLater : DataFlush::kBeforeRename);
   if (deferData_) dataUnflushed_.insert(path);
   entriesUnflushed_ = true;
+}
+
+namespace {
+
+// New content on disk: a ReplacingFile whose data is flushed before the
+// rename or at Finish, as the folder's other new files are.
+class DiskContent : public NewContent {
+ public:
+  DiskContent(const std::string& path, DataFlush flush, std::function<void()> committed)
+      : file_(path), flush_(flush), committed_(std::move(committed)) {}
+  bool WantsBytes() const override { return true; }
+  void Write(std::span<const std::uint8_t> bytes) override { file_.Write(bytes); }
+  void Commit() override {
+    file_.Commit(flush_);
+    committed_();
+  }
+
+ private:
+  ReplacingFile file_;
+  DataFlush flush_;
+  std::function<void()> committed_;
+};
+
+}  // namespace
+
+std::unique_ptr<NewContent> DiskFolder::ReplaceInPieces(const std::string& path, std::int64_t) {
+  BeforeChange();
+  changedHere_.insert(path);
+  return std::make_unique<DiskContent>(path, deferData_ ? DataFlush::kLater : DataFlush::kBeforeRename, [this, path] {
+    if (deferData_) dataUnflushed_.insert(path);
+    entriesUnflushed_ = true;
+  });
 }
 
 bool DiskFolder::Remove(const std::string& path) {

@@ -28,6 +28,7 @@ class DiskFolder : public RunFolder {
   void CopyToBackup(const std::string& path) override;
   bool MoveToBackup(const std::string& path, std::error_code& why) override;
   void Replace(const std::string& path, const std::vector<std::uint8_t>& bytes) override;
+  std::unique_ptr<NewContent> ReplaceInPieces(const std::string& path, std::int64_t bytes) override;
   bool Remove(const std::string& path) override;
 
   // Flushes the files whose data waits, then the folder. Throws FileError.

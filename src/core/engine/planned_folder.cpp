@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 
 #include "dvd_files.h"
 #include "file_layer.h"
@@ -44,6 +45,7 @@ std::optional<std::int64_t> PlannedFolder::EntrySize(const std::string& path) co
   if (it == changed_.end()) return MayBeOnDisk(path) ? kestrune::EntrySize(path) : std::nullopt;
   if (!it->second.present) return std::nullopt;
   if (!it->second.diskPath.empty()) return kestrune::EntrySize(it->second.diskPath);
+  if (!it->second.bytes) return it->second.size;
   return static_cast<std::int64_t>(it->second.bytes->size());
 }
 
@@ -62,6 +64,10 @@ bool PlannedFolder::ReadWholeFile(const std::string& path, std::int64_t maxBytes
   bytes.clear();
   if (!it->second.present) {
     error = std::make_error_code(std::errc::no_such_file_or_directory);
+    return false;
+  }
+  if (!it->second.bytes) {  // written in pieces: the plan knows its size only
+    error = std::make_error_code(std::errc::operation_not_supported);
     return false;
   }
   if (static_cast<std::int64_t>(it->second.bytes->size()) > maxBytes) {
@@ -116,6 +122,30 @@ bool PlannedFolder::MoveToBackup(const std::string& path, std::error_code& why) 
 void PlannedFolder::Replace(const std::string& path, const std::vector<std::uint8_t>& bytes) {
   changed_[path] = Entry{true, {}, Shared(bytes)};
   changes_.push_back({PlannedChange::Kind::kReplace, path});
+}
+
+namespace {
+
+class PlannedContent : public NewContent {
+ public:
+  explicit PlannedContent(std::function<void()> commit) : commit_(std::move(commit)) {}
+  bool WantsBytes() const override { return false; }
+  void Write(std::span<const std::uint8_t>) override {}
+  void Commit() override { commit_(); }
+
+ private:
+  std::function<void()> commit_;
+};
+
+}  // namespace
+
+void PlannedFolder::Record(const std::string& path, std::int64_t bytes) {
+  changed_[path] = Entry{true, {}, nullptr, bytes};
+  changes_.push_back({PlannedChange::Kind::kReplace, path});
+}
+
+std::unique_ptr<NewContent> PlannedFolder::ReplaceInPieces(const std::string& path, std::int64_t bytes) {
+  return std::make_unique<PlannedContent>([this, path, bytes] { Record(path, bytes); });
 }
 
 bool PlannedFolder::Remove(const std::string& path) {

@@ -37,6 +37,9 @@ class PlannedFolder : public RunFolder {
   void CopyToBackup(const std::string& path) override;
   bool MoveToBackup(const std::string& path, std::error_code& why) override;
   void Replace(const std::string& path, const std::vector<std::uint8_t>& bytes) override;
+  // Records the new size only: the plan holds no bytes of a file written in
+  // pieces, and reading it back from the plan fails.
+  std::unique_ptr<NewContent> ReplaceInPieces(const std::string& path, std::int64_t bytes) override;
   bool Remove(const std::string& path) override;
 
   const std::vector<PlannedChange>& Changes() const { return changes_; }
@@ -47,12 +50,14 @@ class PlannedFolder : public RunFolder {
  private:
   using SharedBytes = std::shared_ptr<const std::vector<std::uint8_t>>;
   // A name the plan has changed: gone, the file now holding another name's
-  // bytes on disk (a rename), or new bytes.
+  // bytes on disk (a rename), new bytes, or new content of a known size.
   struct Entry {
     bool present = false;
     std::string diskPath;  // when not empty: the bytes are this file's on disk
-    SharedBytes bytes;     // otherwise: the new bytes
+    SharedBytes bytes;     // otherwise: the new bytes, or
+    std::int64_t size = 0;  // without them, the new size of content written in pieces
   };
+  void Record(const std::string& path, std::int64_t bytes);
   Entry EntryOf(const std::string& path) const;
   // False for a name of the folder that the listing does not hold: nothing
   // there to ask the disk about.

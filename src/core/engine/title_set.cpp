@@ -159,26 +159,9 @@ void TTitleSet::RunSteps(RunFolder& folder) {
   FreeBuffer();
 }
 
-void TTitleSet::BackupVmgIfoAndBup() {
-  // VIDEO_TS.IFO is rewritten after every title set, so without this copy the
-  // original would be lost: a copy that fails ends the run before any change.
-  // A BUP that is missing has nothing to keep.
-  for (const std::string& path : {FVmgIfoPath, FVmgBupPath}) {
-    if (Folder().EntrySize(path + "~") || (path == FVmgBupPath && !Folder().FileExists(path))) continue;
-    Folder().CopyToBackup(path);
-  }
-}
+void TTitleSet::BackupVmgIfoAndBup() { kestrune::BackupVmgIfoAndBup(Folder(), FVmgIfoPath, FVmgBupPath); }
 
-void TTitleSet::BackupByRename(const std::string& path) {
-  // A backup name that is taken holds the oldest original already, and a
-  // missing file has nothing to keep; any other failure would let the run
-  // overwrite the only copy, so it ends the run.
-  std::error_code why;
-  if (Folder().MoveToBackup(path, why) || why == std::errc::file_exists ||
-      why == std::errc::no_such_file_or_directory)
-    return;
-  throw FileError(path, "back up", why);
-}
+void TTitleSet::BackupByRename(const std::string& path) { kestrune::BackupByRename(Folder(), path); }
 
 void TTitleSet::BackupVideoFiles() {
   if (!FBackup) return;

@@ -74,15 +74,7 @@ void TTitleSet::RewriteVmgIfo() {
 
 void TTitleSet::LowerTitleSetSectors(int afterTitleSet, std::uint32_t sectors) {
   if (FTtSrptSector <= 0) return;
-  const std::int64_t table = SectorStart(FTtSrptSector);
-  const std::int64_t titles = ReadWord(table + kListCount);
-  for (std::int64_t t = 0; t < titles; ++t) {
-    const std::int64_t entry = table + ifo::TtSrptEntryAt(t);
-    if (afterTitleSet >= 0 && ReadByte(entry + kTtTitleSet) <= afterTitleSet) continue;
-    // Modulo 2^32, as the field is stored: a damaged start sector must not overflow.
-    const std::int64_t field = entry + kTtTitleSetSector;
-    WriteDWord(field, static_cast<std::uint32_t>(ReadDWord(field)) - sectors);
-  }
+  ifo::LowerTitleSetSectors(Image(), SectorStart(FTtSrptSector), afterTitleSet, sectors);
 }
 
 }  // namespace kestrune

@@ -96,6 +96,39 @@ void WriteFileReplacing(const std::string& path, const std::vector<std::uint8_t>
   if ((error = files.Rename(temp, path))) fail("replace");
 }
 
+ReplacingFile::ReplacingFile(const std::string& path) : path_(path), temp_(TemporaryNameFor(path)) {
+  std::error_code error;
+  file_ = CurrentFileSystem().CreateNew(temp_, error);
+  if (!file_) throw FileError(path, "create", error);
+}
+
+ReplacingFile::~ReplacingFile() {
+  if (!file_) return;
+  file_.reset();  // closed first: Windows deletes no file that is open
+  CurrentFileSystem().Discard(temp_);
+}
+
+void ReplacingFile::Fail(const char* action, std::error_code error) {
+  file_.reset();
+  CurrentFileSystem().Discard(temp_);
+  throw FileError(path_, action, error);
+}
+
+void ReplacingFile::Write(std::span<const std::uint8_t> bytes) {
+  if (const std::error_code error = file_->Write(bytes)) Fail("write", error);
+}
+
+void ReplacingFile::Commit(DataFlush flush) {
+  // Flushed through the handle that wrote it, before it is closed.
+  if (flush == DataFlush::kBeforeRename)
+    if (const std::error_code error = file_->FlushData()) Fail("flush", error);
+  if (const std::error_code error = file_->Close()) Fail("write", error);
+  if (const std::error_code error = CurrentFileSystem().Rename(temp_, path_)) Fail("replace", error);
+  file_.reset();
+}
+
+std::optional<std::int64_t> FreeBytes(const std::string& dir) { return CurrentFileSystem().FreeBytes(dir); }
+
 void CopyFileReplacing(const std::string& from, const std::string& to, DataFlush flush) {
   std::vector<std::uint8_t> bytes;
   bool tooBig = false;

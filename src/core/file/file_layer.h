@@ -54,11 +54,15 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <system_error>
 #include <vector>
+
+#include "file_system.h"
 
 namespace kestrune {
 
@@ -132,6 +136,32 @@ bool ReadFileRange(const std::string& path, std::int64_t offset, std::int64_t le
 // file's own mode there. Throws FileError.
 void WriteFileReplacing(const std::string& path, const std::vector<std::uint8_t>& bytes,
                         DataFlush flush = DataFlush::kBeforeRename);
+// A file written in pieces, then put in place as WriteFileReplacing puts a
+// whole one: under its temporary name until Commit renames it over `path`,
+// so the name holds its old or its complete new bytes. Never more than one
+// piece is held. Destroyed before Commit, it removes its temporary file and
+// `path` stays as it was.
+class ReplacingFile {
+ public:
+  // Creates the temporary file. Throws FileError.
+  explicit ReplacingFile(const std::string& path);
+  ~ReplacingFile();
+  ReplacingFile(const ReplacingFile&) = delete;
+  ReplacingFile& operator=(const ReplacingFile&) = delete;
+  // Appends `bytes`. Throws FileError.
+  void Write(std::span<const std::uint8_t> bytes);
+  // Flushes the data when `flush` says so, closes the file and renames it
+  // over `path`. Throws FileError.
+  void Commit(DataFlush flush);
+
+ private:
+  [[noreturn]] void Fail(const char* action, std::error_code error);
+  std::string path_, temp_;
+  std::unique_ptr<NewFile> file_;  // open until Commit closes it
+};
+// The bytes free for new files in the folder `dir`; nothing when the system
+// cannot tell.
+std::optional<std::int64_t> FreeBytes(const std::string& dir);
 // Copies `from` over `to` the same way. Throws FileError.
 void CopyFileReplacing(const std::string& from, const std::string& to,
                        DataFlush flush = DataFlush::kBeforeRename);

@@ -52,6 +52,9 @@ class FileSystem {
                              std::vector<std::uint8_t>& bytes, std::error_code& error) = 0;
   virtual std::optional<std::vector<std::string>> ListFolder(const std::string& dir) = 0;
   virtual std::optional<std::int64_t> ReadableFileSize(const std::string& path) = 0;
+  // The bytes free for new files in the folder `dir`; nothing when the
+  // system cannot tell.
+  virtual std::optional<std::int64_t> FreeBytes(const std::string& dir) = 0;
 
   // Changes, each one operation the disk sees.
   //

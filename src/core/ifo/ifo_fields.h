@@ -209,4 +209,37 @@ constexpr std::int64_t kVobuAdmapEndAddress = 0;
 constexpr std::int64_t kVobuAdmapHeader = 4;
 constexpr std::int64_t kVobuAdmapEntrySize = 4;
 
+// VTS_TMAPTI: time map count at +0, end address at +4, then one 32-bit offset
+// per time map from +8 (from the table's first byte). A VTS_TMAP holds its
+// time unit in seconds at +0, its entry count at +2 and from +4 one 4-byte
+// entry per time unit: the start sector of the VOBU playing then, with bit 31
+// set where the time before it is not continuous.
+constexpr std::int64_t kTmaptiCount = 0;
+constexpr std::int64_t kTmaptiFirstOffset = 8;
+constexpr std::int64_t kTmaptiOffsetSize = 4;
+constexpr std::int64_t kTmapTimeUnit = 0;
+constexpr std::int64_t kTmapEntryCount = 2;
+constexpr std::int64_t kTmapFirstEntry = 4;
+constexpr std::int64_t kTmapEntrySize = 4;
+constexpr std::uint32_t kTmapDiscontinuity = 0x80000000;
+constexpr std::uint32_t kTmapSector = 0x7FFFFFFF;
+
+// C_PBI category byte: block mode in bits 7-6, block type in bits 5-4 (1: an
+// angle block), then seamless playback, interleaved (bit 2), STC
+// discontinuity and seamless angle change.
+constexpr std::uint8_t kCellBlockType = 0x30;
+constexpr std::uint8_t kCellInterleaved = 0x04;
+
+// Stream control of a PGC: an audio entry (16 bits) holds "available" in bit
+// 15 and the decoding stream number in bits 10-8; a sub-picture entry (32
+// bits) holds "available" in bit 31 and the stream numbers for 4:3 video
+// (bits 28-24), wide (20-16), letterbox (12-8) and pan-scan (4-0).
+constexpr std::uint16_t kAudioControlAvailable = 0x8000;
+constexpr int kAudioControlNumberShift = 8;
+constexpr std::uint16_t kAudioControlNumber = 0x07;
+constexpr std::uint32_t kSubpictureControlAvailable = 0x80000000;
+constexpr std::uint32_t kSubpictureControlNumber = 0x1F;
+constexpr int kSubpicture4x3Shift = 24, kSubpictureWideShift = 16, kSubpictureLetterboxShift = 8,
+              kSubpicturePanScanShift = 0;
+
 }  // namespace kestrune

@@ -98,4 +98,14 @@ VtsPttSrpt ReadVtsPttSrpt(const TableReader& table, Problems& problems) {
   return ptt;
 }
 
+void LowerTitleSetSectors(IfoImage& image, std::int64_t ttSrpt, int afterTitleSet, std::uint32_t sectors) {
+  const std::int64_t titles = image.ReadWord(ttSrpt + kListCount);
+  for (std::int64_t t = 0; t < titles; ++t) {
+    const std::int64_t entry = ttSrpt + TtSrptEntryAt(t);
+    if (afterTitleSet >= 0 && image.ReadByte(entry + kTtTitleSet) <= afterTitleSet) continue;
+    const std::int64_t field = entry + kTtTitleSetSector;
+    image.WriteDWord(field, image.ReadDWord(field) - sectors);
+  }
+}
+
 }  // namespace kestrune::ifo

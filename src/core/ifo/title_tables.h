@@ -58,6 +58,13 @@ TableReader VtsAtrRecord(const TableReader& table, std::int64_t offset, int n);
 // Both throw TableError for a count that does not fit the table; entries
 // that fit are read.
 TtSrpt ReadTtSrpt(const TableReader& table, Problems& problems);
+
+// Lowers by `sectors` (modulo 2^32, as the field is stored: a damaged start
+// sector must not overflow) the title set start sector of every title of the
+// TT_SRPT at image offset `ttSrpt` whose title set comes after
+// `afterTitleSet`; of every title when it is negative. A set that shrank by
+// `sectors` moves every later set down by as much on the disc.
+void LowerTitleSetSectors(IfoImage& image, std::int64_t ttSrpt, int afterTitleSet, std::uint32_t sectors);
 VtsPttSrpt ReadVtsPttSrpt(const TableReader& table, Problems& problems);
 
 }  // namespace kestrune::ifo

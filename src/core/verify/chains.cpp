@@ -7,6 +7,7 @@
 
 #include "big_endian.h"
 #include "ifo_fields.h"
+#include "time_map_table.h"
 #include "verifier.h"
 
 namespace kestrune::verify {
@@ -351,8 +352,44 @@ void Verifier::CheckAddressTables(const Domain& domain) {
       } else if (a.startSector > a.lastSector) {
         Add(Severity::kError, file, cAdtName, entry + "start sector", pos + kCAdtStartSector, Number(a.startSector),
             "at most " + Number(a.lastSector) + ", its last sector", "the cell piece has no sectors");
+      } else if (!BadAdmap(domain.vobuAdmap)) {
+        // A cell piece is whole VOBUs: it starts at one and ends where the
+        // next one (or the set) begins.
+        const auto& map = domain.vobuAdmap->vobuStartSectors;
+        if (!std::binary_search(map.begin(), map.end(), a.startSector))
+          Add(Severity::kError, file, cAdtName, entry + "start sector", pos + kCAdtStartSector, Number(a.startSector),
+              "a VOBU start sector of the VOBU_ADMAP", "a cell starts with a VOBU");
+        else if (a.lastSector + 1 != sectors && !std::binary_search(map.begin(), map.end(), a.lastSector + 1))
+          Add(Severity::kError, file, cAdtName, entry + "last sector", pos + kCAdtLastSector, Number(a.lastSector),
+              "the sector before a VOBU start of the VOBU_ADMAP, or the set's last", "a cell ends with a VOBU");
       }
     }
+  }
+  if (domain.kind == Domain::Kind::kTitles && !BadAdmap(domain.vobuAdmap)) CheckTimeMaps(domain);
+}
+
+void Verifier::CheckTimeMaps(const Domain& domain) {
+  const ifo::TableSpan span = ifo::ReadMatLayout(*domain.image, ifo::IfoKind::kVts).Table(ifo::VtsTable::kTmapti);
+  if (!span.Present() || span.length == 0) return;
+  const auto& map = domain.vobuAdmap->vobuStartSectors;
+  try {
+    const ifo::TableReader table(*domain.image, domain.file, "VTS_TMAPTI", span.Start(), span.length);
+    const ifo::Tmapti tmapti = ifo::ReadTmapti(table);
+    for (std::size_t m = 0; m < tmapti.maps.size(); ++m) {
+      for (std::size_t e = 0; e < tmapti.maps[m].entries.size(); ++e) {
+        const std::uint32_t sector = tmapti.maps[m].entries[e] & kTmapSector;
+        if (std::binary_search(map.begin(), map.end(), sector)) continue;
+        Add(Severity::kError, domain.file, "VTS_TMAPTI",
+            "VTS_TMAP " + Number(static_cast<std::int64_t>(m) + 1) + " entry " + Number(static_cast<std::int64_t>(e) + 1),
+            span.Start() + ifo::TimeMapEntryAt(tmapti.maps[m], static_cast<std::int64_t>(e)), Number(sector),
+            "a VOBU start sector of the VOBU_ADMAP", "players that jump to a time start playing there");
+        break;
+      }
+    }
+  } catch (const ifo::TableError&) {
+    // Time maps that cannot be read are not followed: players that jump to
+    // a time fall back to the VOBU search, and the table's place is
+    // CheckTables' finding.
   }
 }
 

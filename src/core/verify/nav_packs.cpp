@@ -14,19 +14,16 @@ namespace kestrune::verify {
 
 namespace {
 
-// The NAV pack's fields are those of nav_pack.h; the PCI's highlight
-// information is read only here.
-constexpr std::int64_t kPci = kNavPci;
-// HLI: HLI_SS, then the button groups (bits 5..4 of HL_GI byte 14), the
-// button count (byte 17) and, after the colour table, 36 button entries of
-// 18 bytes whose command is at +10.
-constexpr std::int64_t kHliSs = kPci + 96;
-constexpr std::int64_t kHliButtonGroups = kPci + 96 + 14;
-constexpr std::int64_t kHliButtonCount = kPci + 96 + 17;
-constexpr std::int64_t kButtons = kPci + 96 + 46;
-constexpr std::int64_t kButtonSize = 18;
-constexpr std::int64_t kButtonCommand = 10;
-constexpr int kMaxButtons = 36;
+// Sector offsets of the NAV pack fields these checks read (nav_pack.h).
+constexpr std::int64_t kPciNvPckLbn = nav::PciField(nav::kPciNvPckLbn);
+constexpr std::int64_t kDsiNvPckLbn = nav::DsiField(nav::kDsiNvPckLbn);
+constexpr std::int64_t kDsiVobuEa = nav::DsiField(nav::kDsiVobuEa);
+constexpr std::int64_t kDsiVobIdn = nav::DsiField(nav::kDsiVobIdn);
+constexpr std::int64_t kDsiCellIdn = nav::DsiField(nav::kDsiCellIdn);
+constexpr std::int64_t kHliSs = nav::PciField(nav::kHli);
+constexpr std::int64_t kHliButtonGroups = nav::PciField(nav::kHliButtonGroups);
+constexpr std::int64_t kHliButtonCount = nav::PciField(nav::kHliButtonCount);
+constexpr std::int64_t kButtons = nav::PciField(nav::kHliButtons);
 
 bool StartCode(const std::vector<std::uint8_t>& s, std::int64_t at, std::uint8_t id) {
   return s[at] == 0 && s[at + 1] == 0 && s[at + 2] == 1 && s[at + 3] == id;
@@ -132,7 +129,7 @@ void Verifier::CheckVobs(const std::vector<const Domain*>& domains) {
     if (nav == nullptr) continue;
     const auto [file, base] = Place(vobs, s);
     const std::string vobu = "VOBU at sector " + Number(s) + " ";
-    if (!IsNavPack(*nav)) {
+    if (!nav::IsNavPack(*nav)) {
       add(Severity::kError, file, vobu + "NAV pack", base, "no NAV pack (PCI and DSI packets)", "a NAV pack",
           "every VOBU_ADMAP entry is the start of a VOBU, which is a NAV pack");
       continue;
@@ -153,6 +150,7 @@ void Verifier::CheckVobs(const std::vector<const Domain*>& domains) {
           trailing ? Number(next - end) + " sectors after the last VOBU belong to no VOBU; players never read them"
                    : "players read each VOBU up to its VOBU_EA and the next one from there");
     }
+    CheckNavPackTargets(domain, s, file, base, *nav, end);
     // The VOB and cell the NAV pack names are those C_ADT places it in.
     for (const ifo::CellAddress& a : domain.cAdt->cells) {
       if (s < a.startSector || s > a.lastSector) continue;
@@ -169,6 +167,64 @@ void Verifier::CheckVobs(const std::vector<const Domain*>& domains) {
   for (const auto& [field, entry] : repeated) {
     if (entry.second > 0)
       report_.findings[entry.first].why += " (and " + Number(entry.second) + " more NAV packs of " + vobs.name + ")";
+  }
+}
+
+void Verifier::CheckNavPackTargets(const Domain& domain, std::int64_t s, const std::string& file, std::int64_t base,
+                                   const std::vector<std::uint8_t>& nav, std::int64_t vobuEnd) {
+  using namespace nav;
+  const auto& map = domain.vobuAdmap->vobuStartSectors;
+  const std::int64_t sectors = domain.vobs->Sectors();
+  const auto isVobu = [&](std::int64_t sector) { return std::binary_search(map.begin(), map.end(), sector); };
+  const std::string vobu = "VOBU at sector " + Number(s) + " ";
+  // VOBU_SRI: every entry that names a VOBU names the start of one; players
+  // seek and step through the set by them.
+  for (int i = 0; i < kVobuSriEntries; ++i) {
+    const std::int64_t at = DsiField(kVobuSri + 4 * i);
+    const std::uint32_t v = DWord(nav, at);
+    if ((v & kSriOffset) == kSriOffset) continue;
+    const std::int64_t target = i < kVobuSriForward ? s + (v & kSriOffset) : s - (v & kSriOffset);
+    if (!isVobu(target)) {
+      Add(Severity::kError, file, "NAV pack", vobu + "VOBU_SRI entry " + Number(i + 1), base + at,
+          Number(v & kSriOffset) + " sectors " + (i < kVobuSriForward ? "on" : "back") + " (sector " + Number(target) + ")",
+          "a VOBU start sector of the VOBU_ADMAP", "players step and seek through the VOB set by these entries");
+      break;
+    }
+  }
+  // The reference pictures end inside their VOBU, one after another.
+  std::uint32_t previous = 0;
+  for (int r = 0; r < kRefEas; ++r) {
+    const std::int64_t at = DsiField(kDsiFirstRefEa + 4 * r);
+    const std::uint32_t ea = DWord(nav, at);
+    if (ea == 0) break;
+    if (ea < previous || s + ea > vobuEnd - 1) {
+      Add(Severity::kError, file, "NAV pack", vobu + "VOBU_" + Number(r + 1) + (r == 0 ? "ST" : r == 1 ? "ND" : "RD") + "REF_EA",
+          base + at, Number(ea), "from " + Number(previous) + " to " + Number(vobuEnd - 1 - s) + ", inside the VOBU",
+          "players decode the first pictures of a VOBU up to these sectors");
+      break;
+    }
+    previous = ea;
+  }
+  // SYNCI names an audio or sub-picture pack of the set: never a NAV pack.
+  const auto synca = [&](std::int64_t at, bool before, std::int64_t offset, const std::string& name) {
+    const std::int64_t target = before ? s - offset : s + offset;
+    if (target < 0 || target >= sectors || isVobu(target))
+      Add(Severity::kError, file, "NAV pack", vobu + name, base + at,
+          Number(offset) + " sectors " + (before ? "back" : "on") + " (sector " + Number(target) + ")",
+          "an audio or sub-picture pack of " + domain.vobs->name,
+          "players start a stream's decoding at the pack SYNCI names");
+  };
+  for (int i = 0; i < kAudioSyncas; ++i) {
+    const std::int64_t at = DsiField(kAudioSynca + 2 * i);
+    const std::uint16_t v = GetBigEndian<std::uint16_t>(&nav[at]);
+    if (v != 0 && (v & kAudioSyncaOffset) != kAudioSyncaOffset)
+      synca(at, v & kAudioSyncaBefore, v & kAudioSyncaOffset, "A_SYNCA " + Number(i + 1));
+  }
+  for (int i = 0; i < kSubpictureSyncas; ++i) {
+    const std::int64_t at = DsiField(kSubpictureSynca + 4 * i);
+    const std::uint32_t v = DWord(nav, at);
+    if (v != 0 && (v & kSubpictureSyncaOffset) != kSubpictureSyncaOffset)
+      synca(at, v & kSubpictureSyncaBefore, v & kSubpictureSyncaOffset, "SP_SYNCA " + Number(i + 1));
   }
 }
 
@@ -196,12 +252,12 @@ void Verifier::CheckButtons(const std::vector<const Domain*>& domains, std::int6
   }
   // Buttons come in 1, 2 or 3 groups of 36, 18 or 12 entries.
   const int groups = std::max(1, (nav[kHliButtonGroups] >> 4) & 3);
-  const int perGroup = kMaxButtons / groups;
+  const int perGroup = nav::kMaxButtons / groups;
   const int count = std::min(nav[kHliButtonCount] & 0x3F, perGroup);
   for (int g = 0; g < groups; ++g) {
     for (int b = 0; b < count; ++b) {
       const int index = g * perGroup + b;
-      const std::int64_t at = kButtons + kButtonSize * index + kButtonCommand;
+      const std::int64_t at = kButtons + nav::kButtonSize * index + nav::kButtonCommand;
       NavCommandBytes command{};
       std::copy(nav.begin() + at, nav.begin() + at + 8, command.begin());
       CheckCommand(*domain, vobFile, "NAV pack",

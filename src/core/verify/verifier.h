@@ -80,10 +80,15 @@ class Verifier {
   void CheckCommand(const Domain& domain, const std::string& file, const std::string& table, const std::string& where,
                     std::int64_t offset, const NavCommandBytes& command, const ifo::ProgramChain* pgc);
   void CheckAddressTables(const Domain& domain);
+  void CheckTimeMaps(const Domain& domain);  // every VTS_TMAP entry a VOBU start
   // NAV packs and first packs of one VOB set, or a blanked set's five
   // sectors; `domains` are the chain lists that play it (one per menu language).
   void CheckVobs(const std::vector<const Domain*>& domains);
   bool CheckBlankedVobs(const Domain& domain);
+  // The VOBU_SRI, reference picture and SYNCI entries of the NAV pack at
+  // sector `s`, whose VOBU ends before `vobuEnd`, against the VOBU_ADMAP.
+  void CheckNavPackTargets(const Domain& domain, std::int64_t s, const std::string& file, std::int64_t base,
+                           const std::vector<std::uint8_t>& nav, std::int64_t vobuEnd);
   void CheckButtons(const std::vector<const Domain*>& domains, std::int64_t sector, const std::string& vobFile,
                     std::int64_t fileOffset, const std::vector<std::uint8_t>& nav);
 

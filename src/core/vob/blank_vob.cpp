@@ -8,6 +8,7 @@
 #include "big_endian.h"
 #include "ifo_image.h"
 #include "mpeg2_bit_writer.h"
+#include "nav_pack.h"
 
 namespace kestrune {
 
@@ -80,28 +81,28 @@ constexpr std::size_t kPciSize = kPciPacketLength - 1u;  // after the sub-stream
 constexpr std::size_t kDsiSize = kDsiPacketLength - 1u;
 constexpr std::size_t kDsiPos = kDsiPacketPos + kPesPrefixSize + 1;
 static_assert(kPciPacketPos == kPackHeaderSize + kSystemHeaderSize);
+static_assert(kPciPacketPos == nav::kPciPacket && kDsiPacketPos == nav::kDsiPacket && kDsiPos == nav::kDsi);
 static_assert(kDsiPacketPos == kPciPacketPos + kPesPrefixSize + kPciPacketLength);
 static_assert(kSectorBytes == kDsiPacketPos + kPesPrefixSize + kDsiPacketLength);
 
-// PCI_GI fields, counted from the first byte after the sub-stream byte.
-constexpr std::size_t kPciVobuSPtm = 12;
-constexpr std::size_t kPciVobuEPtm = 16;
-constexpr std::size_t kPciVobuSeEPtm = 20;
-constexpr std::size_t kPciCElTm = 24;
-
-// DSI fields, counted the same way.
-constexpr std::size_t kDsiVobuEa = 8;
-constexpr std::size_t kDsiVobu1stRefEa = 12;
-constexpr std::size_t kDsiVobuVobIdn = 24;
-constexpr std::size_t kDsiVobuCIdn = 27;
-constexpr std::size_t kDsiCElTm = 28;
-constexpr std::size_t kDsiVobVSPtm = 44;  // SML_PBI (at 32) + 12
-constexpr std::size_t kDsiVobVEPtm = 48;
-constexpr std::size_t kDsiVobuSri = 234;
-constexpr std::size_t kVobuSriEntries = 42;  // next video, 19 forward, next, previous, 19 backward, previous video
+// PCI and DSI fields, counted from the first byte after the sub-stream byte
+// (nav_pack.h says where each lies).
+constexpr std::size_t kPciVobuSPtm = nav::kPciVobuSPtm;
+constexpr std::size_t kPciVobuEPtm = nav::kPciVobuEPtm;
+constexpr std::size_t kPciVobuSeEPtm = nav::kPciVobuSeEPtm;
+constexpr std::size_t kPciCElTm = nav::kPciCElTm;
+constexpr std::size_t kDsiVobuEa = nav::kDsiVobuEa;
+constexpr std::size_t kDsiVobu1stRefEa = nav::kDsiFirstRefEa;
+constexpr std::size_t kDsiVobuVobIdn = nav::kDsiVobIdn;
+constexpr std::size_t kDsiVobuCIdn = nav::kDsiCellIdn;
+constexpr std::size_t kDsiCElTm = nav::kDsiCElTm;
+constexpr std::size_t kDsiVobVSPtm = nav::kSmlPbiVobVSPtm;
+constexpr std::size_t kDsiVobVEPtm = nav::kSmlPbiVobVEPtm;
+constexpr std::size_t kDsiVobuSri = nav::kVobuSri;
+constexpr std::size_t kVobuSriEntries = nav::kVobuSriEntries;
 // No further VOBU in the cell; the video VOBU entries also set bit 31 (video present).
-constexpr std::uint32_t kSriEndOfCell = 0x3FFFFFFF;
-constexpr std::uint32_t kSriVideoEndOfCell = 0xBFFFFFFF;
+constexpr std::uint32_t kSriEndOfCell = nav::kSriEndOfCell;
+constexpr std::uint32_t kSriVideoEndOfCell = nav::kSriVideoEndOfCell;
 
 constexpr std::uint16_t kBlankVobId = 1;
 constexpr std::uint8_t kBlankCellId = 1;
@@ -530,15 +531,11 @@ bool StartCodeAt(const std::uint8_t* sector, std::size_t pos, std::uint8_t code)
   return sector[pos] == 0x00 && sector[pos + 1] == 0x00 && sector[pos + 2] == 0x01 && sector[pos + 3] == code;
 }
 
-// A DVD NAV pack: MPEG-2 pack header, system header, then the PCI and DSI
-// packets of private stream 2 at their fixed places.
+// A DVD NAV pack (nav_pack.h) whose system header follows the pack header,
+// as a blank image writes it.
 bool IsNavPack(const std::uint8_t* sector) {
-  return StartCodeAt(sector, 0, kPackStartCode) && (sector[4] & 0xC0) == 0x40 &&
-         StartCodeAt(sector, kPackHeaderSize, kSystemHeaderStartCode) &&
-         StartCodeAt(sector, kPciPacketPos, kPrivateStream2Id) &&
-         sector[kPciPacketPos + kPesPrefixSize] == kPciSubstream &&
-         StartCodeAt(sector, kDsiPacketPos, kPrivateStream2Id) &&
-         sector[kDsiPacketPos + kPesPrefixSize] == kDsiSubstream;
+  return nav::IsNavPack(std::span(sector, kSectorBytes)) &&
+         StartCodeAt(sector, kPackHeaderSize, kSystemHeaderStartCode);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -197,6 +198,12 @@ class PosixFileSystem final : public FileSystem {
       if (name != "." && name != "..") names.push_back(name);
     }
     return names;
+  }
+
+  std::optional<std::int64_t> FreeBytes(const std::string& dir) override {
+    struct statvfs info {};
+    if (::statvfs(dir.c_str(), &info) != 0) return std::nullopt;
+    return static_cast<std::int64_t>(info.f_bavail) * static_cast<std::int64_t>(info.f_frsize);
   }
 
   std::optional<std::int64_t> ReadableFileSize(const std::string& path) override {

@@ -282,6 +282,14 @@ class Win32FileSystem final : public FileSystem {
     return names;
   }
 
+  std::optional<std::int64_t> FreeBytes(const std::string& dir) override {
+    std::wstring wide;
+    std::error_code error;
+    ULARGE_INTEGER free{};
+    if (!Widen(dir, wide, error) || !::GetDiskFreeSpaceExW(wide.c_str(), &free, nullptr, nullptr)) return std::nullopt;
+    return static_cast<std::int64_t>(free.QuadPart);
+  }
+
   std::optional<std::int64_t> ReadableFileSize(const std::string& path) override {
     const std::wstring wide = WideOrEmpty(path);
     if (wide.empty()) return std::nullopt;
