@@ -165,8 +165,8 @@ TEST(FirstPicture, PassesOverBlackVobus) {
 
 TEST(FirstPicture, DamagedSectorsGiveAReasonAndNoCrash) {
   const Bytes vob = FileBytes(dvdcheck::FixtureVideoTs("pal_menu") / "VTS_01_1.VOB");
-  const nav::NavPack nav = *nav::ReadNavPack(std::span(vob).first(2048));
-  ASSERT_GT(nav.firstRefEnd, 0u);
+  const nav::NavPack first = *nav::ReadNavPack(std::span(vob).first(2048));
+  ASSERT_GT(first.firstRefEnd, 0u);
   const auto put32 = [](std::int64_t at, std::uint32_t value) {
     return [=](Bytes& b) { PutBigEndian<std::uint32_t>(&b[static_cast<std::size_t>(at)], value); };
   };
@@ -179,11 +179,11 @@ TEST(FirstPicture, DamagedSectorsGiveAReasonAndNoCrash) {
       {"as authored", [](Bytes&) {}, true, ""},
       {"no NAV pack", [](Bytes& b) { b[nav::kDsiSubstream] = 7; }, false, "no NAV pack at sector 0"},
       {"VOBU_1STREF_EA 0", put32(nav::DsiField(nav::kDsiFirstRefEa), 0), false, "has no reference picture"},
-      {"VOBU_1STREF_EA past VOBU_EA", put32(nav::DsiField(nav::kDsiFirstRefEa), nav.vobuEnd + 1), false, "past its VOBU_EA"},
+      {"VOBU_1STREF_EA past VOBU_EA", put32(nav::DsiField(nav::kDsiFirstRefEa), first.vobuEnd + 1), false, "past its VOBU_EA"},
       {"VOBU_1STREF_EA past the file", put32(nav::DsiField(nav::kDsiFirstRefEa), 0x7FFFFFFF), false, "past its VOBU_EA"},
       {"the video packs blanked", [](Bytes& b) { std::fill(b.begin() + 2048, b.end(), 0); }, false, "no sequence header"},
       {"cut after the NAV pack", [](Bytes& b) { b.resize(2048 * 2); }, false, "lie past the last"},
-      {"VOBU_EA 0 and the rest cut", [&](Bytes& b) { put32(kDsiVobuEa, 0)(b); b.resize(2048); }, false, "past its VOBU_EA"},
+      {"VOBU_EA 0 and the rest cut", [&](Bytes& b) { put32(nav::DsiField(nav::kDsiVobuEa), 0)(b); b.resize(2048); }, false, "past its VOBU_EA"},
   };
   FrameDecoder decoder;
   for (const auto& c : cases) {
