@@ -41,6 +41,7 @@
 #include "folder_scan.h"
 #include "title_set.h"
 #ifndef KESTRUNE_BENCH_OLDER_ENGINE
+#include "test_file_system.h"
 #include "verify.h"
 #endif
 
@@ -99,14 +100,15 @@ void Blank(const std::string& dir, const RunKind& kind, bool timed, benchmark::S
   run.FVideoList = TitleSetsOf(rows.videos);
   run.FMenuList = TitleSetsOf(rows.menus);
 #ifndef KESTRUNE_BENCH_OLDER_ENGINE
-  kestrune::flush_testing::Reset(kind.withoutFlushes ? kestrune::flush_testing::kEveryFlush : 0);
+  // In use until the run is over: it counts the flushes, or leaves them out.
+  kestrune::test::TestFileSystem files;
+  files.LeaveOutFlush(kind.withoutFlushes ? kestrune::test::TestFileSystem::kEveryFlush : 0);
 #endif
   if (timed) state.ResumeTiming();
   run.Process();
   if (timed) state.PauseTiming();
 #ifndef KESTRUNE_BENCH_OLDER_ENGINE
-  state.counters["flushes"] = static_cast<double>(kestrune::flush_testing::Count());
-  kestrune::flush_testing::Reset();
+  state.counters["flushes"] = static_cast<double>(files.Flushes());
 #endif
   if (run.FStatus != kestrune::kStatusOk)
     state.SkipWithError(("run refused: " + std::to_string(run.FStatus) + " " + run.FStatusDetail).c_str());

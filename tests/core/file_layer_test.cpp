@@ -4,15 +4,19 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
+#include <functional>
 
 #include "dvd_files.h"
+#include "file_system.h"
 #include "temp_folder.h"
+#include "test_file_system.h"
 
 namespace kestrune {
 namespace {
 
-using Kind = crash_journal::Entry::Kind;
+using Kind = test::JournalEntry::Kind;
 using test::ReadBytes;
 using test::Snapshot;
 using test::TempFolder;
@@ -20,39 +24,63 @@ using test::WriteBytes;
 
 class FileLayer : public ::testing::Test {
  protected:
-  void TearDown() override {
-    fault_injection::FailOperation(0);
-    flush_testing::Reset();
-    crash_journal::Stop();
-  }
   TempFolder f;
+  test::TestFileSystem files;  // in use until the test ends
 };
 
 // Create, write, flush, rename: a failure at any of them leaves the old file
-// as it was and no temporary file, and names the file and the reason.
+// as it was and no temporary file, and names the file and the reason. A copy
+// is made the same way, and nothing else it does counts as a change.
 TEST_F(FileLayer, AFailedReplaceLeavesTheOldFile) {
-  for (long n = 1; n <= 4; ++n) {
-    WriteBytes(f / "VTS_01_0.IFO", {1, 2});
-    fault_injection::FailOperation(n, std::errc::io_error);
-    try {
-      WriteFileReplacing(f / "VTS_01_0.IFO", {3});
-      ADD_FAILURE() << "operation " << n << " did not fail";
-    } catch (const FileError& e) {
-      EXPECT_EQ(e.Path(), f / "VTS_01_0.IFO");
-      EXPECT_EQ(e.Code(), std::errc::io_error);
-      if (n == 3) {
-        EXPECT_EQ(std::string(e.what()).rfind("Can't flush", 0), 0u) << e.what();
+  TempFolder elsewhere;
+  WriteBytes(elsewhere / "VTS_01_0.BUP", {3});
+  const std::pair<const char*, std::function<void()>> replaces[] = {
+      {"write", [&] { WriteFileReplacing(f / "VTS_01_0.IFO", {3}); }},
+      {"copy", [&] { CopyFileReplacing(elsewhere / "VTS_01_0.BUP", f / "VTS_01_0.IFO"); }}};
+  for (const auto& [what, replace] : replaces) {
+    for (long n = 1; n <= 4; ++n) {
+      WriteBytes(f / "VTS_01_0.IFO", {1, 2});
+      files.FailOperation(n, std::errc::io_error);
+      try {
+        replace();
+        ADD_FAILURE() << what << ": operation " << n << " did not fail";
+      } catch (const FileError& e) {
+        EXPECT_EQ(e.Path(), f / "VTS_01_0.IFO");
+        EXPECT_EQ(e.Code(), std::errc::io_error);
+        if (n == 3) {
+          EXPECT_EQ(std::string(e.what()).rfind("Can't flush", 0), 0u) << e.what();
+        }
       }
+      EXPECT_EQ(Snapshot(f.Dir()), (std::map<std::string, std::vector<std::uint8_t>>{{"VTS_01_0.IFO", {1, 2}}}))
+          << what << ": operation " << n;
     }
-    EXPECT_EQ(Snapshot(f.Dir()), (std::map<std::string, std::vector<std::uint8_t>>{{"VTS_01_0.IFO", {1, 2}}}))
-        << "operation " << n;
+    files.FailOperation(0);
+    replace();
+    EXPECT_EQ(files.OperationsSoFar(), 4) << what;
+    EXPECT_EQ(ReadBytes(f / "VTS_01_0.IFO"), std::vector<std::uint8_t>{3}) << what;
+  }
+}
+
+// A rename or deletion that fails gives its reason in errno, as the system's
+// own failures do, and changes nothing.
+TEST_F(FileLayer, AFailedRenameOrDeletionChangesNothing) {
+  WriteBytes(f / "VTS_01_1.VOB", {1});
+  const std::pair<const char*, std::function<bool()>> changes[] = {
+      {"rename", [&] { return RenameNoReplace(f / "VTS_01_1.VOB", f / "VTS_01_1.VOB~"); }},
+      {"delete", [&] { return DeleteFile(f / "VTS_01_1.VOB"); }}};
+  for (const auto& [what, change] : changes) {
+    files.FailOperation(1, std::errc::io_error);
+    errno = 0;
+    EXPECT_FALSE(change()) << what;
+    EXPECT_EQ(errno, EIO) << what;
+    EXPECT_EQ(Snapshot(f.Dir()), (std::map<std::string, std::vector<std::uint8_t>>{{"VTS_01_1.VOB", {1}}})) << what;
   }
 }
 
 TEST_F(FileLayer, JournalsWhatReachesTheDiskInOrder) {
   WriteBytes(f / "VTS_01_1.VOB", {9});
-  crash_journal::Start();
-  flush_testing::Reset();
+  files.StartJournal();
+  files.LeaveOutFlush(0);
   WriteFileReplacing(f / "VTS_01_0.IFO", {1}, DataFlush::kBeforeRename);
   WriteFileReplacing(f / "VTS_01_0.BUP", {2}, DataFlush::kLater);
   EXPECT_TRUE(RenameNoReplace(f / "VTS_01_1.VOB", f / "VTS_01_1.VOB~"));
@@ -61,8 +89,8 @@ TEST_F(FileLayer, JournalsWhatReachesTheDiskInOrder) {
   EXPECT_TRUE(DeleteFile(f / "VTS_01_1.VOB~"));
   FlushFile(f / "VTS_01_0.BUP");
   FlushFolder(f.Dir());
-  EXPECT_EQ(flush_testing::Count(), 3);
-  const auto journal = crash_journal::Stop();
+  EXPECT_EQ(files.Flushes(), 3);
+  const auto journal = files.StopJournal();
   const std::string ifoTemp = TemporaryNameFor(f / "VTS_01_0.IFO");
   const std::string bupTemp = TemporaryNameFor(f / "VTS_01_0.BUP");
   const std::vector<std::pair<Kind, std::string>> expected = {
@@ -79,17 +107,22 @@ TEST_F(FileLayer, JournalsWhatReachesTheDiskInOrder) {
   EXPECT_EQ(ReadBytes(f / "VTS_01_0.BUP"), std::vector<std::uint8_t>{2});
 }
 
+// File and folder flushes are counted together; the one left out, or every
+// one, is neither made nor journaled.
 TEST_F(FileLayer, LeavesOutTheFlushATestAsksFor) {
-  crash_journal::Start();
-  flush_testing::Reset(2);
-  WriteFileReplacing(f / "A", {1});
-  WriteFileReplacing(f / "B", {2});
-  FlushFolder(f.Dir());
-  EXPECT_EQ(flush_testing::Count(), 3);
-  const auto journal = crash_journal::Stop();
-  int flushes = 0;
-  for (const auto& e : journal) flushes += e.kind == Kind::kFlushFile || e.kind == Kind::kFlushFolder;
-  EXPECT_EQ(flushes, 2);
+  const std::pair<long, int> cases[] = {{0, 3}, {2, 2}, {test::TestFileSystem::kEveryFlush, 0}};
+  for (const auto& [leaveOut, made] : cases) {
+    files.StartJournal();
+    files.LeaveOutFlush(leaveOut);
+    WriteFileReplacing(f / "A", {1});
+    WriteFileReplacing(f / "B", {2});
+    FlushFolder(f.Dir());
+    EXPECT_EQ(files.Flushes(), 3);
+    const auto journal = files.StopJournal();
+    int flushes = 0;
+    for (const auto& e : journal) flushes += e.kind == Kind::kFlushFile || e.kind == Kind::kFlushFolder;
+    EXPECT_EQ(flushes, made) << "leaving out " << leaveOut;
+  }
 }
 
 TEST_F(FileLayer, ReadsARangeUpToTheFilesEnd) {
@@ -136,9 +169,9 @@ TEST_F(FileLayer, CopiesThroughATemporaryFile) {
   WriteBytes(f / "VIDEO_TS.IFO", {4, 5, 6});
   WriteBytes(f / "VIDEO_TS.IFO~", {9});
   fs::permissions(test::Native(f / "VIDEO_TS.IFO"), fs::perms::owner_write, fs::perm_options::remove);
-  crash_journal::Start();
+  files.StartJournal();
   CopyFileReplacing(f / "VIDEO_TS.IFO", f / "VIDEO_TS.IFO~");
-  const auto journal = crash_journal::Stop();
+  const auto journal = files.StopJournal();
   EXPECT_EQ(ReadBytes(f / "VIDEO_TS.IFO~"), (std::vector<std::uint8_t>{4, 5, 6}));
   ASSERT_EQ(journal.size(), 3u);
   EXPECT_EQ(journal[0].kind, Kind::kCreate);
@@ -193,6 +226,30 @@ TEST_F(FileLayer, TakesAndGivesNamesAsUtf8) {
   EXPECT_EQ(error, std::errc::illegal_byte_sequence);
   EXPECT_FALSE(FileExists(f / "VTS\xFF.IFO"));
 #endif
+}
+
+// The system's file system is in use unless a guard puts another there, and
+// each guard puts back the one it replaced: a test's file system never
+// outlives the test.
+TEST(FileSystemInUse, IsTheSystemsOutsideAGuard) {
+  EXPECT_EQ(&CurrentFileSystem(), &SystemFileSystem());
+  TempFolder f;
+  {
+    test::TestFileSystem outer;
+    EXPECT_EQ(&CurrentFileSystem(), &outer);
+    {
+      FileSystem& wrapped = outer;
+      test::TestFileSystem inner(wrapped);
+      EXPECT_EQ(&CurrentFileSystem(), &inner);
+      WriteFileReplacing(f / "VTS_01_0.IFO", {1});
+      EXPECT_EQ(inner.OperationsSoFar(), 4);
+      EXPECT_EQ(outer.OperationsSoFar(), 4);  // what the inner one wraps
+    }
+    EXPECT_EQ(&CurrentFileSystem(), &outer);
+    EXPECT_TRUE(DeleteFile(f / "VTS_01_0.IFO"));
+    EXPECT_EQ(outer.OperationsSoFar(), 5);
+  }
+  EXPECT_EQ(&CurrentFileSystem(), &SystemFileSystem());
 }
 
 // The folder text and the folder part of a path, with the system's delimiters.

@@ -1,8 +1,8 @@
 // A crash at any moment of a run, a restore or a backup deletion loses
-// nothing. The file layer journals what it sends to the disk (files created
-// with their bytes, data flushes, renames, deletions, folder flushes); for
-// every prefix of that journal this test builds each folder a crash there
-// could leave behind:
+// nothing. The test's file system (test_file_system.h) journals what the file
+// layer sends to the disk (files created with their bytes, data flushes,
+// renames, deletions, folder flushes); for every prefix of that journal this
+// test builds each folder a crash there could leave behind:
 //   - a file whose data was not flushed is empty;
 //   - a rename or deletion not yet covered by a flush of the folder may or
 //     may not have happened, each on its own. Every combination of these is
@@ -28,6 +28,7 @@
 #include "fixtures.h"
 #include "file_layer.h"
 #include "temp_folder.h"
+#include "test_file_system.h"
 #include "title_set.h"
 
 namespace kestrune {
@@ -36,7 +37,7 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 using Files = std::map<std::string, Bytes>;
-using Entry = crash_journal::Entry;
+using Entry = test::JournalEntry;
 // A folder as names and content tags; a tag stands for one content.
 using Tagged = std::map<std::string, int>;
 
@@ -308,12 +309,12 @@ struct JournaledRun {
     run.FBlankVmgMenu = true;
     run.FVideoList = {"1", "2"};
     run.FMenuList = {"1", "2"};
-    crash_journal::Start();
-    flush_testing::Reset(leaveOutFlush);
+    test::TestFileSystem files;
+    files.StartJournal();
+    files.LeaveOutFlush(leaveOutFlush);
     const TStatus status = run.Process();
-    flushes = flush_testing::Count();
-    journal = crash_journal::Stop();
-    flush_testing::Reset();
+    flushes = files.Flushes();
+    journal = files.StopJournal();
     EXPECT_EQ(status, kStatusOk) << run.FStatusDetail;
     finished = test::Snapshot(dir);
   }
@@ -371,9 +372,10 @@ TEST(CrashDuringABackupCommand, LosesNothingAtAnyMoment) {
   Scratch scratch;
   ContentTags tags;
 
-  crash_journal::Start();
+  test::TestFileSystem files;
+  files.StartJournal();
   const BackupResult restored = RestoreBackups(run.dir);
-  std::vector<Entry> journal = crash_journal::Stop();
+  std::vector<Entry> journal = files.StopJournal();
   ASSERT_TRUE(restored.passedOver.empty() && restored.flushError.empty());
   ASSERT_EQ(test::Snapshot(run.dir), run.original);
   Replay replay = ReplayJournal(
@@ -387,9 +389,9 @@ TEST(CrashDuringABackupCommand, LosesNothingAtAnyMoment) {
   Files blanked;
   for (const auto& [name, bytes] : again.finished)
     if (name.back() != '~') blanked[name] = bytes;
-  crash_journal::Start();
+  files.StartJournal();
   const BackupResult deleted = DeleteBackups(again.dir);
-  journal = crash_journal::Stop();
+  journal = files.StopJournal();
   ASSERT_TRUE(deleted.passedOver.empty() && deleted.flushError.empty());
   ASSERT_EQ(test::Snapshot(again.dir), blanked);
   const Tagged blankedTags = tags.Of(blanked);

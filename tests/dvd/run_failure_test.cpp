@@ -15,6 +15,7 @@
 #include "fixtures.h"
 #include "file_layer.h"
 #include "temp_folder.h"
+#include "test_file_system.h"
 #include "title_set.h"
 
 namespace kestrune {
@@ -68,7 +69,7 @@ void ExpectEveryFileComplete(const Files& files, const std::string& when) {
 
 class RunFailure : public ::testing::Test {
  protected:
-  void TearDown() override { fault_injection::FailOperation(0); }
+  test::TestFileSystem files;  // in use until the test ends
 };
 
 // Every operation, flushes included, failing with a full disk or an I/O error.
@@ -78,9 +79,9 @@ TEST_F(RunFailure, AtEveryFileOperationIsReportedAndRestorable) {
   {
     test::TempFolder work;
     test::CopyFolder(fixture.string(), work.Dir());
-    fault_injection::FailOperation(0);
+    files.FailOperation(0);
     ASSERT_EQ(BlankEverything(work.Dir()).status, kStatusOk);
-    operations = fault_injection::OperationsSoFar();
+    operations = files.OperationsSoFar();
   }
   ASSERT_GT(operations, 20);
   int flushesFailed = 0;
@@ -90,9 +91,9 @@ TEST_F(RunFailure, AtEveryFileOperationIsReportedAndRestorable) {
       test::TempFolder work;
       test::CopyFolder(fixture.string(), work.Dir());
       const Files original = test::Snapshot(work.Dir());
-      fault_injection::FailOperation(n, error);
+      files.FailOperation(n, error);
       const Outcome outcome = BlankEverything(work.Dir());
-      fault_injection::FailOperation(0);
+      files.FailOperation(0);
       ASSERT_FALSE(outcome.error.empty()) << when;
       EXPECT_EQ(outcome.errorPath.rfind(work.Dir(), 0), 0u) << when << ": " << outcome.errorPath;
       EXPECT_NE(outcome.error.find(std::make_error_code(error).message()), std::string::npos)
@@ -114,12 +115,12 @@ TEST_F(RunFailure, WithoutBackupsStillLeavesOnlyCompleteFiles) {
     test::CopyFolder(fixture.string(), work.Dir());
     TTitleSet run(work.Dir());
     run.FVideoList = {"1"};
-    fault_injection::FailOperation(n);
+    files.FailOperation(n);
     try {
       run.Process();
     } catch (const FileError&) {
     }
-    fault_injection::FailOperation(0);
+    files.FailOperation(0);
     ExpectEveryFileComplete(test::Snapshot(work.Dir()), "failing operation " + std::to_string(n));
   }
 }

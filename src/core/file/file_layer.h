@@ -1,8 +1,11 @@
 // The few file operations the engine, the folder scan and the backup commands
-// need. One implementation for POSIX systems (platform/posix) and one for
-// Windows (platform/win32), chosen when the engine is built; nothing else in
-// the engine calls the system. Paths are UTF-8 text on both systems (Windows
-// is given them as wide-character paths). Names are used exactly as given:
+// need, each written once for every system over the file system in use
+// (file_system.h). That is the system's, one implementation for POSIX systems
+// (platform/posix) and one for Windows (platform/win32), chosen when the
+// engine is built, unless a test has put in its place one that wraps it to
+// count, journal or fail what reaches the disk. Nothing else in the engine
+// calls the system. Paths are UTF-8 text on both systems (Windows is given
+// them as wide-character paths). Names are used exactly as given:
 // DVD file names are upper case. (On Windows, as its file systems do, a name
 // also finds an entry spelt in another case.)
 //
@@ -33,7 +36,8 @@
 // backups only rename and delete: they flush the folder once, before they
 // return. A flush that fails is a write error like any other (FileError).
 //
-// On Windows the flushes are the same, call for call, made like this:
+// On Windows the flushes are the same, call for call (the operations below
+// are written once for both systems), made like this:
 //   - A file's data: FlushFileBuffers on a handle opened for writing (the
 //     one that wrote it, or the file opened again with write access).
 //   - Every rename (MoveFileExW) is made with MOVEFILE_WRITE_THROUGH: it
@@ -96,41 +100,6 @@ class FolderLock {
   std::intptr_t handle_ = -1;  // the folder's descriptor (POSIX), the lock file's HANDLE (Windows)
   bool held_ = false;
 };
-
-// Fault injection for tests: every operation that changes a file (create,
-// write, flush, rename, delete) is counted, and the one numbered `failAt`
-// (from 1) fails with `error` as if the disk had failed there. 0 turns it off.
-namespace fault_injection {
-void FailOperation(long failAt, std::errc error = std::errc::no_space_on_device);
-long OperationsSoFar();
-}  // namespace fault_injection
-
-// A journal of what reaches the disk, for tests that build every folder a
-// crash could leave behind: files created with their bytes, data flushes,
-// renames, deletions and folder flushes, in the order they are made.
-namespace crash_journal {
-struct Entry {
-  enum class Kind { kCreate, kFlushFile, kRename, kDelete, kFlushFolder };
-  Kind kind;
-  std::string path;                 // the file, the rename's source, or the folder
-  std::string to;                   // the rename's target
-  std::vector<std::uint8_t> bytes;  // what a created file holds
-};
-void Start();
-// Ends journaling and hands over what was recorded.
-std::vector<Entry> Stop();
-}  // namespace crash_journal
-
-// Flushes counted, and one or all of them left out, for tests that show what
-// each flush is for and benchmarks of what they cost. A flush left out is
-// neither made nor journaled.
-namespace flush_testing {
-constexpr long kEveryFlush = -1;
-// Counts from 0 again and leaves out the flush numbered `leaveOut` (from 1,
-// file and folder flushes together), every flush (kEveryFlush), or none (0).
-void Reset(long leaveOut = 0);
-long Count();
-}  // namespace flush_testing
 
 // An existing entry that is not a folder (a link counts by what it points to).
 bool FileExists(const std::string& path);

@@ -1,9 +1,11 @@
-// The file layer on Windows: wide-character paths, CreateFileW with share
-// modes that let other programs go on reading and writing, FlushFileBuffers,
+// The file system of Windows (file_system.h): wide-character paths,
+// CreateFileW with share modes that let other programs go on reading and
+// writing, FlushFileBuffers (of a folder too, through its own handle),
 // MoveFileExW (write-through; without MOVEFILE_REPLACE_EXISTING for the rename
-// that never replaces), CopyFileW, and a lock file opened without sharing for
-// the folder lock. Errors are turned into the portable codes of POSIX
-// (win32_support.h), so callers compare them the same way on both systems.
+// that never replaces), read-only files replaced and deleted as on POSIX, and
+// a lock file opened without sharing for the folder lock. Errors are turned
+// into the portable codes of POSIX (win32_support.h), so callers compare them
+// the same way on both systems.
 #include "win32_support.h"
 
 // windows.h names DeleteFileA/W DeleteFile; the file layer's own comes next.
@@ -11,16 +13,16 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <memory>
+#include <span>
 
 #include "file_layer.h"
-#include "file_layer_hooks.h"
+#include "file_system.h"
 
 namespace kestrune {
 
 namespace {
 
-using Kind = crash_journal::Entry::Kind;
-using file_layer_hooks::Journal;
 using win32::FromWin32;
 using win32::Handle;
 using win32::kShareAll;
@@ -29,16 +31,6 @@ using win32::WidePath;
 
 // The most one ReadFile or WriteFile is asked to move at once.
 constexpr std::size_t kChunk = std::size_t{1} << 30;
-
-// Counts one operation that changes a file; false, with `error` set, when it
-// is the one a test asked to fail.
-bool MayChange(std::error_code& error) {
-  if (const std::error_code injected = file_layer_hooks::NextChange()) {
-    error = injected;
-    return false;
-  }
-  return true;
-}
 
 // `path` as a wide-character path; false, with `error` set, when it is not
 // valid UTF-8.
@@ -54,25 +46,15 @@ bool Widen(const std::string& path, std::wstring& wide, std::error_code& error) 
 
 std::wstring WideOrEmpty(const std::string& path) { return WidePath(path).value_or(std::wstring()); }
 
-// FlushFileBuffers, counted, journaled and open to fault injection like every
-// other change. `path` names it in the journal.
-bool Flush(HANDLE handle, Kind kind, const std::string& path, std::error_code& error) {
-  if (file_layer_hooks::LeaveOutFlush()) return true;
-  if (!MayChange(error)) return false;
-  if (!::FlushFileBuffers(handle)) {
-    const DWORD failure = ::GetLastError();
-    // A file system that cannot flush a folder keeps its entries with the
-    // files' own flushes (and every rename is written through); there is
-    // nothing more to ask of it.
-    const bool cannotFlushFolder =
-        kind == Kind::kFlushFolder && (failure == ERROR_INVALID_FUNCTION || failure == ERROR_NOT_SUPPORTED);
-    if (!cannotFlushFolder) {
-      error = FromWin32(failure);
-      return false;
-    }
-  }
-  Journal(kind, path);
-  return true;
+// FlushFileBuffers of a file's or a folder's handle.
+std::error_code Flush(HANDLE handle, bool folder) {
+  if (::FlushFileBuffers(handle)) return {};
+  const DWORD failure = ::GetLastError();
+  // A file system that cannot flush a folder keeps its entries with the
+  // files' own flushes (and every rename is written through); there is
+  // nothing more to ask of it.
+  if (folder && (failure == ERROR_INVALID_FUNCTION || failure == ERROR_NOT_SUPPORTED)) return {};
+  return FromWin32(failure);
 }
 
 bool WriteAll(HANDLE handle, const std::uint8_t* data, std::size_t length) {
@@ -179,37 +161,222 @@ bool EvenIfReadOnly(const std::wstring& path, Change change) {
   return false;
 }
 
-// Renames `from` over `to`, on the disk when it returns.
-bool MoveReplacing(const std::wstring& from, const std::wstring& to) {
-  return EvenIfReadOnly(to, [&] {
-    return ::MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-  });
-}
-
-// The temporary name of `path` and both names as wide-character paths.
-struct TemporaryFor {
-  std::string temp;
-  std::wstring wideTemp, widePath;
-};
-
-TemporaryFor Temporary(const std::string& path) {
-  TemporaryFor names{TemporaryNameFor(path), {}, {}};
-  std::error_code error;
-  if (!Widen(path, names.widePath, error) || !Widen(names.temp, names.wideTemp, error))
-    throw FileError(path, "create", error);
-  // What a crash left under the temporary name goes first, so that the new
-  // file is created afresh and never written through a link of that name.
-  ::DeleteFileW(names.wideTemp.c_str());
-  return names;
-}
-
 std::string LockPathFor(const std::string& dir) {
   if (dir.empty()) return FolderLock::LockFileName();
   const char last = dir.back();
   return dir + (last == '\\' || last == '/' || last == ':' ? "" : "\\") + FolderLock::LockFileName();
 }
 
+// A new file, open for writing only; others may read it meanwhile.
+class Win32NewFile final : public NewFile {
+ public:
+  explicit Win32NewFile(HANDLE file) : file_(file) {}
+
+  std::error_code Write(std::span<const std::uint8_t> bytes) override {
+    return WriteAll(file_.Get(), bytes.data(), bytes.size()) ? std::error_code() : LastError();
+  }
+
+  std::error_code FlushData() override { return Flush(file_.Get(), false); }
+
+  std::error_code Close() override { return file_.Close() ? std::error_code() : LastError(); }
+
+ private:
+  Handle file_;
+};
+
+class Win32FileSystem final : public FileSystem {
+ public:
+  bool FileExists(const std::string& path) override {
+    const auto attributes = win32::TargetAttributes(WideOrEmpty(path));
+    return attributes && !(*attributes & FILE_ATTRIBUTE_DIRECTORY);
+  }
+
+  bool FolderExists(const std::string& path) override {
+    if (path.empty()) return false;
+    const auto attributes = win32::TargetAttributes(WideOrEmpty(path));
+    return attributes && (*attributes & FILE_ATTRIBUTE_DIRECTORY);
+  }
+
+  std::optional<std::int64_t> EntrySize(const std::string& path) override {
+    const std::wstring wide = WideOrEmpty(path);
+    // The entry of exactly this name: a wildcard would match others.
+    if (wide.empty() || wide.find_first_of(L"*?") != std::wstring::npos) return std::nullopt;
+    WIN32_FIND_DATAW entry{};
+    const HANDLE search =
+        ::FindFirstFileExW(wide.c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr, 0);
+    if (search == INVALID_HANDLE_VALUE) return std::nullopt;
+    ::FindClose(search);
+    if (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+      // A link counts by what it leads to; one that leads nowhere is still an
+      // entry of that name.
+      const Handle target(::CreateFileW(wide.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
+                                        FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+      BY_HANDLE_FILE_INFORMATION info{};
+      if (!target.Valid() || !::GetFileInformationByHandle(target.Get(), &info) ||
+          (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return 0;
+      return static_cast<std::int64_t>((std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow);
+    }
+    if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return 0;
+    return static_cast<std::int64_t>((std::uint64_t{entry.nFileSizeHigh} << 32) | entry.nFileSizeLow);
+  }
+
+  bool CanOpenForReading(const std::string& path) override {
+    const std::wstring wide = WideOrEmpty(path);
+    return !wide.empty() && Handle(win32::OpenForReading(wide)).Valid();
+  }
+
+  bool ReadWholeFile(const std::string& path, std::int64_t maxBytes, std::vector<std::uint8_t>& bytes, bool& tooBig,
+                     std::error_code& error) override {
+    tooBig = false;
+    bytes.clear();
+    std::int64_t size = 0;
+    const Handle file = OpenWithSize(path, size, error);
+    if (!file.Valid()) return false;
+    if (size > maxBytes) {
+      tooBig = true;
+      return true;
+    }
+    bytes.resize(static_cast<std::size_t>(size));
+    return ReadOrClear(file.Get(), 0, bytes, error);
+  }
+
+  bool ReadFileRange(const std::string& path, std::int64_t offset, std::int64_t length,
+                     std::vector<std::uint8_t>& bytes, std::error_code& error) override {
+    bytes.clear();
+    std::int64_t size = 0;
+    const Handle file = OpenWithSize(path, size, error);
+    if (!file.Valid()) return false;
+    if (offset < 0 || length < 0) {
+      error = std::make_error_code(std::errc::invalid_argument);
+      return false;
+    }
+    const std::int64_t available = offset < size ? size - offset : 0;
+    bytes.resize(static_cast<std::size_t>(std::min(length, available)));
+    return ReadOrClear(file.Get(), offset, bytes, error);
+  }
+
+  std::optional<std::vector<std::string>> ListFolder(const std::string& dir) override {
+    std::string pattern = dir;
+    if (!pattern.empty() && pattern.back() != '\\' && pattern.back() != '/' && pattern.back() != ':') pattern += '\\';
+    pattern += '*';
+    const std::wstring wide = WideOrEmpty(pattern);
+    if (wide.empty()) return std::nullopt;
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW entry{};
+    const HANDLE search = ::FindFirstFileExW(wide.c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr,
+                                             FIND_FIRST_EX_LARGE_FETCH);
+    if (search == INVALID_HANDLE_VALUE) {
+      // A drive's root folder has no "." entry: empty, it has nothing at all.
+      if (::GetLastError() == ERROR_FILE_NOT_FOUND) return names;
+      return std::nullopt;
+    }
+    for (;;) {
+      const std::string name = win32::Utf8(entry.cFileName);
+      if (name != "." && name != ".." && !name.empty()) names.push_back(name);
+      if (!::FindNextFileW(search, &entry)) break;
+    }
+    const bool complete = ::GetLastError() == ERROR_NO_MORE_FILES;
+    ::FindClose(search);
+    if (!complete) return std::nullopt;
+    return names;
+  }
+
+  std::optional<std::int64_t> ReadableFileSize(const std::string& path) override {
+    const std::wstring wide = WideOrEmpty(path);
+    if (wide.empty()) return std::nullopt;
+    const Handle file(win32::OpenForReading(wide));
+    LARGE_INTEGER size{};
+    if (!file.Valid() || !::GetFileSizeEx(file.Get(), &size)) return std::nullopt;
+    return static_cast<std::int64_t>(size.QuadPart);
+  }
+
+  std::unique_ptr<NewFile> CreateNew(const std::string& path, std::error_code& error) override {
+    std::wstring wide;
+    if (!Widen(path, wide, error)) return nullptr;
+    // What a crash left under the name goes first, so that the new file is
+    // created afresh and never written through a link of that name.
+    ::DeleteFileW(wide.c_str());
+    const HANDLE file =
+        ::CreateFileW(wide.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+      error = LastError();
+      return nullptr;
+    }
+    return std::make_unique<Win32NewFile>(file);
+  }
+
+  std::error_code FlushFile(const std::string& path) override {
+    std::error_code error;
+    std::wstring wide;
+    if (!Widen(path, wide, error)) return error;
+    // FlushFileBuffers needs a handle with write access.
+    const Handle file(::CreateFileW(wide.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!file.Valid()) return LastError();
+    return Flush(file.Get(), false);
+  }
+
+  // Windows has no start of a flush that returns at once.
+  void StartFlush(const std::string&) override {}
+
+  std::error_code FlushFolder(const std::string& dir) override {
+    std::error_code error;
+    std::wstring wide;
+    if (!Widen(dir.empty() ? "." : dir, wide, error)) return error;
+    // A folder's handle (FILE_FLAG_BACKUP_SEMANTICS) with the write access that
+    // FlushFileBuffers asks for; flushing it puts its entries on the disk, the
+    // deletions among them (DeleteFileW has no write-through form).
+    const Handle folder(::CreateFileW(wide.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    if (!folder.Valid()) return LastError();
+    return Flush(folder.Get(), true);
+  }
+
+  std::error_code Rename(const std::string& from, const std::string& to) override {
+    std::error_code error;
+    std::wstring wideFrom, wideTo;
+    if (!Widen(from, wideFrom, error) || !Widen(to, wideTo, error)) return error;
+    // On the disk when it returns, over a read-only file too.
+    const bool moved = EvenIfReadOnly(wideTo, [&] {
+      return ::MoveFileExW(wideFrom.c_str(), wideTo.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    });
+    return moved ? std::error_code() : LastError();
+  }
+
+  std::error_code RenameNoReplace(const std::string& from, const std::string& to) override {
+    std::error_code error;
+    std::wstring wideFrom, wideTo;
+    if (!Widen(from, wideFrom, error) || !Widen(to, wideTo, error)) return error;
+    // Without MOVEFILE_REPLACE_EXISTING the system refuses a name that is taken.
+    if (!::MoveFileExW(wideFrom.c_str(), wideTo.c_str(), MOVEFILE_WRITE_THROUGH)) return LastError();
+    return {};
+  }
+
+  std::error_code Delete(const std::string& path) override {
+    std::error_code error;
+    std::wstring wide;
+    if (!Widen(path, wide, error)) return error;
+    // The entry itself, a link not followed.
+    const DWORD attributes = ::GetFileAttributesW(wide.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return LastError();
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return std::make_error_code(std::errc::is_a_directory);
+    if (!EvenIfReadOnly(wide, [&] { return ::DeleteFileW(wide.c_str()) != 0; })) return LastError();
+    return {};
+  }
+
+  void Discard(const std::string& path) override {
+    const std::wstring wide = WideOrEmpty(path);
+    if (!wide.empty()) ::DeleteFileW(wide.c_str());
+  }
+};
+
 }  // namespace
+
+FileSystem& SystemFileSystem() {
+  static Win32FileSystem files;
+  return files;
+}
 
 FolderLock::FolderLock(const std::string& dir) {
   const std::wstring lock = WideOrEmpty(LockPathFor(dir));
@@ -244,237 +411,6 @@ FolderLock::FolderLock(const std::string& dir) {
 
 FolderLock::~FolderLock() {
   if (handle_ != -1) ::CloseHandle(reinterpret_cast<HANDLE>(handle_));  // closing releases and deletes it
-}
-
-bool FileExists(const std::string& path) {
-  const auto attributes = win32::TargetAttributes(WideOrEmpty(path));
-  return attributes && !(*attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool FolderExists(const std::string& path) {
-  if (path.empty()) return false;
-  const auto attributes = win32::TargetAttributes(WideOrEmpty(path));
-  return attributes && (*attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-std::optional<std::int64_t> EntrySize(const std::string& path) {
-  const std::wstring wide = WideOrEmpty(path);
-  // The entry of exactly this name: a wildcard would match others.
-  if (wide.empty() || wide.find_first_of(L"*?") != std::wstring::npos) return std::nullopt;
-  WIN32_FIND_DATAW entry{};
-  const HANDLE search = ::FindFirstFileExW(wide.c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr, 0);
-  if (search == INVALID_HANDLE_VALUE) return std::nullopt;
-  ::FindClose(search);
-  if (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-    // A link counts by what it leads to; one that leads nowhere is still an
-    // entry of that name.
-    const Handle target(::CreateFileW(wide.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
-                                      nullptr));
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!target.Valid() || !::GetFileInformationByHandle(target.Get(), &info) ||
-        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-      return 0;
-    return static_cast<std::int64_t>((std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow);
-  }
-  if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return 0;
-  return static_cast<std::int64_t>((std::uint64_t{entry.nFileSizeHigh} << 32) | entry.nFileSizeLow);
-}
-
-bool CanOpenForReading(const std::string& path) {
-  const std::wstring wide = WideOrEmpty(path);
-  return !wide.empty() && Handle(win32::OpenForReading(wide)).Valid();
-}
-
-bool ReadWholeFile(const std::string& path, std::int64_t maxBytes, std::vector<std::uint8_t>& bytes,
-                   bool& tooBig, std::error_code& error) {
-  tooBig = false;
-  bytes.clear();
-  std::int64_t size = 0;
-  const Handle file = OpenWithSize(path, size, error);
-  if (!file.Valid()) return false;
-  if (size > maxBytes) {
-    tooBig = true;
-    return true;
-  }
-  bytes.resize(static_cast<std::size_t>(size));
-  return ReadOrClear(file.Get(), 0, bytes, error);
-}
-
-bool ReadFileRange(const std::string& path, std::int64_t offset, std::int64_t length,
-                   std::vector<std::uint8_t>& bytes, std::error_code& error) {
-  bytes.clear();
-  std::int64_t size = 0;
-  const Handle file = OpenWithSize(path, size, error);
-  if (!file.Valid()) return false;
-  if (offset < 0 || length < 0) {
-    error = std::make_error_code(std::errc::invalid_argument);
-    return false;
-  }
-  const std::int64_t available = offset < size ? size - offset : 0;
-  bytes.resize(static_cast<std::size_t>(std::min(length, available)));
-  return ReadOrClear(file.Get(), offset, bytes, error);
-}
-
-void WriteFileReplacing(const std::string& path, const std::vector<std::uint8_t>& bytes, DataFlush flush) {
-  const TemporaryFor names = Temporary(path);
-  std::error_code error;
-  if (!MayChange(error)) throw FileError(path, "create", error);
-  Handle file(::CreateFileW(names.wideTemp.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                            FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file.Valid()) throw FileError(path, "create", LastError());
-  auto fail = [&](const char* action) {
-    if (!error) error = LastError();
-    file.Close();
-    ::DeleteFileW(names.wideTemp.c_str());
-    throw FileError(path, action, error);
-  };
-  if (!MayChange(error) || !WriteAll(file.Get(), bytes.data(), bytes.size())) fail("write");
-  Journal(Kind::kCreate, names.temp, {}, bytes.data(), bytes.size());
-  if (flush == DataFlush::kBeforeRename && !Flush(file.Get(), Kind::kFlushFile, names.temp, error)) fail("flush");
-  if (!file.Close()) fail("write");
-  if (!MayChange(error) || !MoveReplacing(names.wideTemp, names.widePath)) fail("replace");
-  Journal(Kind::kRename, names.temp, path);
-}
-
-void CopyFileReplacing(const std::string& from, const std::string& to, DataFlush flush) {
-  std::error_code error;
-  std::wstring wideFrom;
-  if (!Widen(from, wideFrom, error) || !OpenFileForReading(from, error).Valid()) throw FileError(from, "read", error);
-  const TemporaryFor names = Temporary(to);
-  auto fail = [&](const char* action) {
-    if (!error) error = LastError();
-    ::DeleteFileW(names.wideTemp.c_str());
-    throw FileError(to, action, error);
-  };
-  if (!MayChange(error)) throw FileError(to, "create", error);
-  if (!MayChange(error) || !::CopyFileW(wideFrom.c_str(), names.wideTemp.c_str(), FALSE)) fail("write");
-  // The copy takes the attributes of its original; a read-only one could not
-  // be flushed (that needs write access), nor replaced later.
-  const DWORD attributes = ::GetFileAttributesW(names.wideTemp.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-    const DWORD writable = attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
-    if (!::SetFileAttributesW(names.wideTemp.c_str(), writable == 0 ? FILE_ATTRIBUTE_NORMAL : writable)) fail("write");
-  }
-  if (file_layer_hooks::Journaling()) {
-    std::vector<std::uint8_t> bytes;
-    bool tooBig = false;
-    if (!ReadWholeFile(names.temp, INT64_MAX, bytes, tooBig, error)) fail("write");
-    Journal(Kind::kCreate, names.temp, {}, bytes.data(), bytes.size());
-  }
-  if (flush == DataFlush::kBeforeRename) {
-    const Handle copy(::CreateFileW(names.wideTemp.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!copy.Valid() || !Flush(copy.Get(), Kind::kFlushFile, names.temp, error)) fail("flush");
-  }
-  if (!MayChange(error) || !MoveReplacing(names.wideTemp, names.widePath)) fail("replace");
-  Journal(Kind::kRename, names.temp, to);
-}
-
-void FlushFile(const std::string& path) {
-  std::error_code error;
-  std::wstring wide;
-  if (!Widen(path, wide, error)) throw FileError(path, "flush", error);
-  // FlushFileBuffers needs a handle with write access.
-  const Handle file(::CreateFileW(wide.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
-                                  FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  if (!file.Valid()) throw FileError(path, "flush", LastError());
-  if (!Flush(file.Get(), Kind::kFlushFile, path, error)) throw FileError(path, "flush", error);
-}
-
-void FlushFiles(const std::vector<std::string>& paths) {
-  for (const std::string& path : paths) FlushFile(path);
-}
-
-void FlushFolder(const std::string& dir) {
-  std::error_code error;
-  std::wstring wide;
-  if (!Widen(dir.empty() ? "." : dir, wide, error)) throw FileError(dir, "flush", error);
-  // A folder's handle (FILE_FLAG_BACKUP_SEMANTICS) with the write access that
-  // FlushFileBuffers asks for.
-  const Handle folder(::CreateFileW(wide.c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  if (!folder.Valid()) throw FileError(dir, "flush", LastError());
-  if (!Flush(folder.Get(), Kind::kFlushFolder, dir, error)) throw FileError(dir, "flush", error);
-}
-
-bool RenameNoReplace(const std::string& from, const std::string& to) {
-  std::error_code error;
-  std::wstring wideFrom, wideTo;
-  if (!MayChange(error) || !Widen(from, wideFrom, error) || !Widen(to, wideTo, error)) {
-    win32::SetErrno(error);
-    return false;
-  }
-  // Without MOVEFILE_REPLACE_EXISTING the system refuses a name that is taken.
-  if (!::MoveFileExW(wideFrom.c_str(), wideTo.c_str(), MOVEFILE_WRITE_THROUGH)) {
-    win32::SetErrno(LastError());
-    return false;
-  }
-  Journal(Kind::kRename, from, to);
-  return true;
-}
-
-bool DeleteFile(const std::string& path) {
-  std::error_code error;
-  std::wstring wide;
-  if (!Widen(path, wide, error)) {
-    win32::SetErrno(error);
-    return false;
-  }
-  // The entry itself, a link not followed.
-  const DWORD attributes = ::GetFileAttributesW(wide.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES) {
-    win32::SetErrno(LastError());
-    return false;
-  }
-  if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-    errno = EISDIR;
-    return false;
-  }
-  if (!MayChange(error)) {
-    win32::SetErrno(error);
-    return false;
-  }
-  if (!EvenIfReadOnly(wide, [&] { return ::DeleteFileW(wide.c_str()) != 0; })) {
-    win32::SetErrno(LastError());
-    return false;
-  }
-  Journal(Kind::kDelete, path);
-  return true;
-}
-
-std::optional<std::int64_t> ReadableFileSize(const std::string& path) {
-  const std::wstring wide = WideOrEmpty(path);
-  if (wide.empty()) return std::nullopt;
-  const Handle file(win32::OpenForReading(wide));
-  LARGE_INTEGER size{};
-  if (!file.Valid() || !::GetFileSizeEx(file.Get(), &size)) return std::nullopt;
-  return static_cast<std::int64_t>(size.QuadPart);
-}
-
-std::optional<std::vector<std::string>> ListFolder(const std::string& dir) {
-  std::string pattern = dir;
-  if (!pattern.empty() && pattern.back() != '\\' && pattern.back() != '/' && pattern.back() != ':') pattern += '\\';
-  pattern += '*';
-  const std::wstring wide = WideOrEmpty(pattern);
-  if (wide.empty()) return std::nullopt;
-  std::vector<std::string> names;
-  WIN32_FIND_DATAW entry{};
-  const HANDLE search = ::FindFirstFileExW(wide.c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch, nullptr,
-                                           FIND_FIRST_EX_LARGE_FETCH);
-  if (search == INVALID_HANDLE_VALUE) {
-    // A drive's root folder has no "." entry: empty, it has nothing at all.
-    if (::GetLastError() == ERROR_FILE_NOT_FOUND) return names;
-    return std::nullopt;
-  }
-  for (;;) {
-    const std::string name = win32::Utf8(entry.cFileName);
-    if (name != "." && name != ".." && !name.empty()) names.push_back(name);
-    if (!::FindNextFileW(search, &entry)) break;
-  }
-  const bool complete = ::GetLastError() == ERROR_NO_MORE_FILES;
-  ::FindClose(search);
-  if (!complete) return std::nullopt;
-  return names;
 }
 
 }  // namespace kestrune
