@@ -13,5 +13,5 @@ if [ -x build/src/gui/kestrune ] && { [ -n "$DISPLAY" ] || [ -n "$WAYLAND_DISPLA
   exec build/src/gui/kestrune "$DEMO/"
 fi
 echo "No display: showing the demo folder with kestrune-cli instead of the window."
-echo "kestrune-cli --list $DEMO"
-exec build/src/cli/kestrune-cli --list "$DEMO"
+echo "kestrune-cli list $DEMO"
+exec build/src/cli/kestrune-cli list "$DEMO"

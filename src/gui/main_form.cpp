@@ -26,6 +26,7 @@
 #include "dvd_files.h"
 #include "file_layer.h"
 #include "folder_scan.h"
+#include "run_choices.h"
 #include "run_options.h"
 #include "title_set.h"
 #include "window_snap.h"
@@ -87,13 +88,13 @@ void FillCheckList(QListWidget* list, const std::vector<ScanRow>& rows) {
 
 // The title set numbers of the checked rows, top to bottom, as the engine
 // looks them up ("1" for a row starting VTS_01_).
-std::vector<std::string> CheckedTitleSets(const QListWidget* list) {
-  std::vector<std::string> numbers;
+std::vector<int> CheckedTitleSets(const QListWidget* list) {
+  std::vector<int> numbers;
   for (int i = 0; i < list->count(); ++i) {
     const QListWidgetItem* item = list->item(i);
     if (item->checkState() != Qt::Checked) continue;
-    std::string number = TitleSetNumberOfRow(ToEngine(item->text()));
-    if (!number.empty()) numbers.push_back(std::move(number));
+    const std::string number = TitleSetNumberOfRow(ToEngine(item->text()));
+    if (!number.empty()) numbers.push_back(std::stoi(number));
   }
   return numbers;
 }
@@ -335,7 +336,8 @@ QString TMainForm::RunTitleSet(TTitleSet& run) {
     ReportStatus(run.FStatus, run.FStatusDetail);
     return {};
   }
-  FillRun(run);
+  if (FillRun(run, Choices()).stillTimeFieldReset)
+    ManualStillTimeEdit->setText(QString::number(kDefaultStillTime));
   try {
     if (FRunObserver) FRunObserver(run);
     run.Process();
@@ -349,25 +351,23 @@ QString TMainForm::RunTitleSet(TTitleSet& run) {
   return {};
 }
 
-void TMainForm::FillRun(TTitleSet& run) {
-  run.FBackup = BackupBox->isChecked();
-  run.FMergePrograms = MergeProgsBox->isChecked();
-  run.FMergeCells = MergeCellsBox->isChecked();
-  run.FRemoveStops = RemStopsBox->isChecked();
-  run.FReplacementVobPath = ToEngine(ReplaceVOBEdit->text());
-  run.FUseReplacementVob = ReplaceVOBBox->isChecked();
-  run.FUseManualStillTime = ManualStillTimeBox->isChecked();
-  run.FRemoveAudioSubMapping = RemoveAudioSubMapBox->isChecked();
+RunChoices TMainForm::Choices() const {
+  RunChoices choices;
+  choices.backup = BackupBox->isChecked();
+  choices.mergePrograms = MergeProgsBox->isChecked();
+  choices.mergeCells = MergeCellsBox->isChecked();
+  choices.removeStops = RemStopsBox->isChecked();
+  choices.replacementVobPath = ToEngine(ReplaceVOBEdit->text());
+  choices.useReplacementVob = ReplaceVOBBox->isChecked();
+  choices.useManualStillTime = ManualStillTimeBox->isChecked();
+  choices.removeAudioSubMapping = RemoveAudioSubMapBox->isChecked();
   // The field is read here as it stands: the buttons take no focus, so an
   // entry not yet limited by leaving the field is limited for the run alone.
-  if (run.FUseManualStillTime) {
-    bool fieldReset = false;
-    run.FManualStillTime = StillTimeForRun(ToEngine(ManualStillTimeEdit->text()), fieldReset);
-    if (fieldReset) ManualStillTimeEdit->setText(QString::number(kDefaultStillTime));
-  }
-  run.FBlankVmgMenu = VMGBox->count() > 0 && VMGBox->item(0)->checkState() == Qt::Checked;
-  run.FVideoList = CheckedTitleSets(VTSBox);
-  run.FMenuList = CheckedTitleSets(VTSMenuBox);
+  choices.stillTimeText = ToEngine(ManualStillTimeEdit->text());
+  choices.blankVmgMenu = VMGBox->count() > 0 && VMGBox->item(0)->checkState() == Qt::Checked;
+  choices.titleSets = CheckedTitleSets(VTSBox);
+  choices.menuSets = CheckedTitleSets(VTSMenuBox);
+  return choices;
 }
 
 void TMainForm::OrigBtnClick() {

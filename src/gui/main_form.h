@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 
+#include "run_choices.h"
 #include "status.h"
 
 class QCheckBox;
@@ -117,8 +118,8 @@ class TMainForm : public QWidget {
   void CreateControls();
   void FormCreate(const QString& commandLineArgument);
   void FormResize();
-  // Copies the controls into the run object, as "Blank!" hands them over.
-  void FillRun(TTitleSet& run);
+  // The controls as "Blank!" hands them over to the run.
+  RunChoices Choices() const;
   // Fills and runs the engine object; returns the text to show when an error
   // escaped the run, empty when the run ended with a status.
   QString RunTitleSet(TTitleSet& run);

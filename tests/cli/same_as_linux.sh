@@ -4,9 +4,10 @@
 # same folder: --list, --info and --info --json, a blanking run with backups,
 # --restore (which must give back the disc), a second run and
 # --delete-backups, a run without backups with the other options, and one
-# with a replacement VOB. Each step must print the same, end with the same
-# status and leave the folder the same byte for byte. Then the same on a
-# folder whose path is not ASCII.
+# with a replacement VOB; then the subcommands: list --json, verify --json,
+# a dry run and a run with blank, and restore. Each step must print the same,
+# end with the same status and leave the folder the same byte for byte. Then
+# the same on a folder whose path is not ASCII.
 #
 #   same_as_linux.sh LINUX_CLI WINDOWS_CLI WINE64 WINEPREFIX FIXTURES WORK
 set -u
@@ -78,6 +79,16 @@ steps() {
   # shellcheck disable=SC2086
   run "$side" replacement "$dir" $options --replacement "$replacing" --still-time 3
   keep replacement "$dir"
+  fresh "$fixture" "$dir"
+  run "$side" sub-list "$dir" list --json
+  run "$side" sub-verify "$dir" verify --json
+  # shellcheck disable=SC2086
+  run "$side" sub-dry-run "$dir" blank --dry-run $options --merge-cells
+  # shellcheck disable=SC2086
+  run "$side" sub-blank "$dir" blank $options --merge-cells
+  keep sub-blank "$dir"
+  run "$side" sub-restore "$dir" restore
+  keep sub-restore "$dir"
 }
 
 # Both sides on one disc; DIR is where its copy is worked on.
@@ -95,7 +106,8 @@ compare() {
     rm -rf "$out" && mkdir -p "$out"
     steps "$side" "$fixture" "$dir" "$options" "$work/replacement.vob"
   done
-  for step in list info json blank restore blank-again delete no-backup replacement; do
+  for step in list info json blank restore blank-again delete no-backup replacement sub-list sub-verify sub-dry-run \
+    sub-blank sub-restore; do
     for part in code out err; do
       if cmp -s "$work/results/linux/$step.$part" "$work/results/windows/$step.$part"; then
         passed=$((passed + 1))
@@ -105,7 +117,7 @@ compare() {
       fi
     done
   done
-  for step in blank restore delete no-backup replacement; do
+  for step in blank restore delete no-backup replacement sub-blank sub-restore; do
     if diff -r "$work/results/linux/$step.folder" "$work/results/windows/$step.folder" > /dev/null; then
       passed=$((passed + 1))
     else
@@ -114,10 +126,17 @@ compare() {
     fi
   done
   # The steps did what they are for (on both sides, as they are the same).
-  if diff -r "$fixture" "$work/results/windows/restore.folder" > /dev/null; then
+  for step in restore sub-restore; do
+    if diff -r "$fixture" "$work/results/windows/$step.folder" > /dev/null; then
+      passed=$((passed + 1))
+    else
+      fail "$label: $step did not give back the disc"
+    fi
+  done
+  if diff -r "$work/results/windows/blank.folder" "$work/results/windows/sub-blank.folder" > /dev/null; then
     passed=$((passed + 1))
   else
-    fail "$label: --restore did not give back the disc"
+    fail "$label: blank did not do what the blanking form did"
   fi
   if [ "$(cat "$work/results/windows/blank.code")" = 0 ] && [ "$(cat "$work/results/windows/delete.code")" = 0 ] &&
     ! ls "$work/results/windows/delete.folder" | grep -q '~$'; then

@@ -1,10 +1,12 @@
-// The still-time field, the row numbers and the status texts shared by the
-// window and the command line.
+// The still-time field, the row numbers, the status texts and the choices of
+// a run, shared by the window and the command line.
 #include "run_options.h"
 
 #include <gtest/gtest.h>
 
+#include "run_choices.h"
 #include "status.h"
+#include "title_set.h"
 
 namespace kestrune {
 namespace {
@@ -40,6 +42,57 @@ TEST(RowNumber, IsTheTitleSetWithoutLeadingZeros) {
   EXPECT_EQ(TitleSetNumberOfRow("VTS_99_0.VOB  1KB"), "99");
   EXPECT_EQ(TitleSetNumberOfRow("VTS_"), "");
   EXPECT_EQ(TitleSetNumberOfRow("VIDEO_TS.VOB  1KB"), "");
+}
+
+// Each choice lands in its own field: once as the window starts (and the
+// command line runs without options), once with every choice the other way.
+TEST(RunChoices, FillEveryFieldOfTheRun) {
+  RunChoices flipped;
+  flipped.backup = flipped.removeAudioSubMapping = flipped.removeStops = false;
+  flipped.mergePrograms = flipped.mergeCells = flipped.useReplacementVob = true;
+  flipped.useManualStillTime = true;
+  flipped.stillTimeText = "7";
+  flipped.replacementVobPath = "/r/BLACK.VOB";
+  flipped.blankVmgMenu = true;
+  flipped.titleSets = {1, 42};
+  flipped.menuSets = {99};
+  for (const RunChoices& choices : {RunChoices{}, flipped}) {
+    TTitleSet run("/no/such/folder");
+    EXPECT_FALSE(FillRun(run, choices).stillTimeFieldReset);
+    EXPECT_EQ(run.FBackup, choices.backup);
+    EXPECT_EQ(run.FRemoveAudioSubMapping, choices.removeAudioSubMapping);
+    EXPECT_EQ(run.FRemoveStops, choices.removeStops);
+    EXPECT_EQ(run.FMergePrograms, choices.mergePrograms);
+    EXPECT_EQ(run.FMergeCells, choices.mergeCells);
+    EXPECT_EQ(run.FUseReplacementVob, choices.useReplacementVob);
+    EXPECT_EQ(run.FReplacementVobPath, choices.replacementVobPath);
+    EXPECT_EQ(run.FUseManualStillTime, choices.useManualStillTime);
+    EXPECT_EQ(run.FManualStillTime, choices.useManualStillTime ? 7 : 0);
+    EXPECT_EQ(run.FBlankVmgMenu, choices.blankVmgMenu);
+    using Names = std::vector<std::string>;
+    EXPECT_EQ(run.FVideoList, choices.titleSets.empty() ? Names{} : Names({"1", "42"}));
+    EXPECT_EQ(run.FMenuList, choices.menuSets.empty() ? Names{} : Names({"99"}));
+  }
+}
+
+// The still-time text is read only when the still time is used; a text that
+// is no whole number gives 3 and asks for the field to show "3" again.
+TEST(RunChoices, ReadTheStillTimeOnlyWhenItIsUsed) {
+  struct Case {
+    bool used;
+    const char* text;
+    int value;
+    bool reset;
+  };
+  for (const Case& c : {Case{true, "abc", 3, true}, Case{true, "", 3, true}, Case{true, "300", 255, false},
+                        Case{true, "-5", 0, false}, Case{false, "abc", 0, false}, Case{false, "42", 0, false}}) {
+    RunChoices choices;
+    choices.useManualStillTime = c.used;
+    choices.stillTimeText = c.text;
+    TTitleSet run("/no/such/folder");
+    EXPECT_EQ(FillRun(run, choices).stillTimeFieldReset, c.reset) << c.used << " " << c.text;
+    EXPECT_EQ(run.FManualStillTime, c.value) << c.used << " " << c.text;
+  }
 }
 
 TEST(StatusMessage, GivesTheTextOfEveryCode) {

@@ -53,6 +53,12 @@ TEST_P(DryRun, ChangesNothingAndPredictsTheRunToTheByte) {
   EXPECT_EQ(test::Snapshot(dir.string()), before);
   EXPECT_EQ(Entries(dir), entries);  // not even a lock or temporary file
   const nlohmann::json plan = nlohmann::json::parse(dry.out);
+  // The blank subcommand says the same, to the byte.
+  std::vector<std::string> subcommand = {"blank", dir.string(), "--dry-run", "--json"};
+  subcommand.insert(subcommand.end(), b.options.begin(), b.options.end());
+  const test::CliResult drySubcommand = test::Cli(subcommand);
+  EXPECT_EQ(drySubcommand.code, dry.code) << drySubcommand.err;
+  EXPECT_EQ(drySubcommand.out, dry.out);
 
   std::vector<std::string> real = b.options;
   real.push_back(dir.string());
@@ -86,6 +92,9 @@ TEST_P(DryRun, ChangesNothingAndPredictsTheRunToTheByte) {
   args.erase(args.begin() + 1);
   args.back() = again / "VIDEO_TS";
   const test::CliResult text = test::Cli(args);
+  subcommand.erase(subcommand.begin() + 3);
+  subcommand[1] = args.back();
+  EXPECT_EQ(test::Cli(subcommand).out, text.out);
   EXPECT_NE(text.out.find("Saved by the DVD files: " + std::to_string(plan["bytes_saved"].get<std::int64_t>()) + " bytes"),
             std::string::npos)
       << text.out;
@@ -116,6 +125,11 @@ TEST(DryRunRefusal, IsTheRunsOwn) {
     EXPECT_EQ(dry.code, run.code) << what;
     EXPECT_EQ(dry.err, run.err) << what;
     EXPECT_EQ(dry.out, "") << what;
+    std::vector<std::string> subcommand = options;
+    subcommand.insert(subcommand.begin(), {"blank", "--dry-run"});
+    const test::CliResult drySubcommand = test::Cli(subcommand);
+    EXPECT_EQ(drySubcommand.code, dry.code) << what;
+    EXPECT_EQ(drySubcommand.err, dry.err) << what;
   }
 }
 

@@ -1,0 +1,50 @@
+#include "commands.h"
+
+#include <ostream>
+
+#include "backup_commands.h"
+#include "cli_app.h"
+#include "status.h"
+
+namespace kestrune::cli {
+
+// Each is defined in its own file, NAME_command.cpp.
+std::unique_ptr<Command> MakeListCommand();
+std::unique_ptr<Command> MakeInfoCommand();
+std::unique_ptr<Command> MakeVerifyCommand();
+std::unique_ptr<Command> MakeBlankCommand();
+std::unique_ptr<Command> MakeRestoreCommand();
+std::unique_ptr<Command> MakeDeleteBackupsCommand();
+
+const std::vector<CommandEntry>& Commands() {
+  static const std::vector<CommandEntry> commands = {
+      {"list", "Show what can be blanked in FOLDER, with sizes", MakeListCommand},
+      {"info", "Show the titles, chapters, lengths, languages and menus of FOLDER", MakeInfoCommand},
+      {"verify", "Check that FOLDER is a sound DVD-Video folder; exit 1 on an error", MakeVerifyCommand},
+      {"blank", "Blank chosen menus and titles of FOLDER", MakeBlankCommand},
+      {"restore", "Restore every backup (NAME~) in FOLDER, then list it", MakeRestoreCommand},
+      {"delete-backups", "Delete every backup (NAME~) in FOLDER", MakeDeleteBackupsCommand},
+  };
+  return commands;
+}
+
+const CommandEntry* FindCommand(const std::string& name) {
+  for (const CommandEntry& entry : Commands())
+    if (name == entry.name) return &entry;
+  return nullptr;
+}
+
+int ReportBackupResult(const BackupResult& result, std::ostream& err) {
+  if (result.folderBusy) {
+    err << StatusMessage(kStatusFolderBusy) << '\n';
+    return kExitFailed;
+  }
+  for (const std::string& entry : result.passedOver) err << "Passed over " << entry << '\n';
+  if (!result.flushError.empty()) {
+    err << result.flushError << '\n';
+    return kExitFileError;
+  }
+  return result.passedOver.empty() ? kExitOk : kExitFailed;
+}
+
+}  // namespace kestrune::cli

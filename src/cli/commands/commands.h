@@ -1,0 +1,70 @@
+// The subcommands of kestrune-cli ("kestrune-cli list FOLDER", ...). Each has
+// a file of its own in this folder, which defines its options and what it
+// runs, and one line in the table of commands.cpp; the parser (cli_app.cpp)
+// gives every one the FOLDER argument, its --help and its usage errors. A
+// command only calls the core: the rules are there.
+#pragma once
+
+#include <CLI/CLI.hpp>
+#include <iosfwd>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "folder_argument.h"
+
+namespace kestrune {
+struct BackupResult;
+}
+
+namespace kestrune::cli {
+
+class Command {
+ public:
+  virtual ~Command() = default;
+  // Adds the command's own options to `app`, which holds FOLDER already.
+  virtual void AddOptions(CLI::App& app) = 0;
+  // Runs the command on `folder` once its options are parsed; returns the
+  // exit status (kExitOk, kExitFailed, kExitFileError).
+  virtual int Run(const DvdFolder& folder, std::ostream& out, std::ostream& err) = 0;
+};
+
+struct CommandEntry {
+  const char* name;     // as typed: "delete-backups"
+  const char* summary;  // its line in kestrune-cli --help
+  std::unique_ptr<Command> (*make)();
+};
+
+// Every subcommand, in the order kestrune-cli --help lists them.
+const std::vector<CommandEntry>& Commands();
+// The subcommand called `name`, or null.
+const CommandEntry* FindCommand(const std::string& name);
+
+// --- what the subcommands share with the forms of 0.9.5 (old_forms.cpp) ----
+
+// The rows the window's three lists would show, one a line.
+void PrintRows(const DvdFolder& folder, std::ostream& out);
+// The disc model as text or JSON; exit 1 when a table is damaged.
+int ShowInfo(const DvdFolder& folder, bool json, std::ostream& out, std::ostream& err);
+int RestoreFolder(const DvdFolder& folder, std::ostream& out, std::ostream& err);
+int DeleteBackupsOf(const DvdFolder& folder, std::ostream& err);
+// What a backup command passed over, on `err`, and its exit status.
+int ReportBackupResult(const BackupResult& result, std::ostream& err);
+
+// The blanking options, as both forms take them.
+struct BlankOptions {
+  std::vector<int> titles, menus;  // title sets, from --titles and --menus
+  bool vmgMenu = false, noBackup = false, keepAudioSub = false, keepStops = false;
+  bool mergePrograms = false, mergeCells = false;
+  std::string replacement;  // --replacement FILE: empty when not given
+  std::string stillTime;    // --still-time N: empty when not given
+  bool dryRun = false, json = false;
+};
+// Runs the engine, then lists the folder as it now is; with dryRun, makes the
+// same run against a plan of the folder and prints what it would change.
+int BlankFolder(const DvdFolder& folder, const BlankOptions& options, std::ostream& out, std::ostream& err);
+
+// The message of a title set list that is none (exit status 2).
+extern const char kBadTitleSetList[];
+
+}  // namespace kestrune::cli
