@@ -47,11 +47,7 @@ MasterResult BlankIntoNewImage(const DiscImage& image, const std::string& output
                                Progress* progress) {
   using Outcome = MasterResult::Outcome;
   // Refused before anything is written, as master would refuse it after.
-  if (EntrySize(output))
-    return Refused(Outcome::kRefused, "\"" + output + "\" exists already: name a new image file (it is never replaced).");
-  const std::string folder = FolderPartOf(output).empty() ? "." : FolderPartOf(output);
-  if (!FolderExists(folder))
-    return Refused(Outcome::kRefused, "There is no folder \"" + folder + "\" to write the image into.");
+  if (std::string refusal = NewImageRefusal(output); !refusal.empty()) return Refused(Outcome::kRefused, refusal);
   const WorkingFolder work(WorkingFolderFor(output));
   if (std::string refusal = ExtractRefusal(work.Path()); !refusal.empty()) return Refused(Outcome::kRefused, refusal);
   std::string videoTs;

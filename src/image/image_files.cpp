@@ -10,9 +10,12 @@ std::error_code ReadOnly() { return std::make_error_code(std::errc::read_only_fi
 
 }  // namespace
 
+std::string ImageFiles::FolderFor(const std::string& imagePath) {
+  return WithTrailingDelimiter(imagePath) + "VIDEO_TS" + kPathDelimiter;
+}
+
 ImageFiles::ImageFiles(const DiscImage& image)
-    : image_(image), folder_(WithTrailingDelimiter(image.Path()) + "VIDEO_TS" + kPathDelimiter),
-      rest_(CurrentFileSystem()), inUse_(*this) {}
+    : image_(image), folder_(FolderFor(image.Path())), rest_(CurrentFileSystem()), inUse_(*this) {}
 
 bool ImageFiles::IsFolder(const std::string& path) const {
   return path == folder_ || path + kPathDelimiter == folder_;

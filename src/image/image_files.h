@@ -24,6 +24,7 @@ class ImageFiles final : public FileSystem {
 
   // "IMAGE/VIDEO_TS/": the folder the image's files are read in.
   const std::string& Folder() const { return folder_; }
+  static std::string FolderFor(const std::string& imagePath);
 
   bool FileExists(const std::string& path) override;
   bool FolderExists(const std::string& path) override;

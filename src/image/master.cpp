@@ -32,16 +32,21 @@ bool HasVideoManager(const std::string& videoTs, const FolderSpelling& spelling)
 
 }  // namespace
 
+std::string NewImageRefusal(const std::string& imagePath) {
+  if (EntrySize(imagePath)) return Quoted(imagePath) + " exists already: name a new image file (it is never replaced).";
+  const std::string folder = FolderPartOf(imagePath).empty() ? "." : FolderPartOf(imagePath);
+  if (!FolderExists(folder)) return "There is no folder " + Quoted(folder) + " to write the image into.";
+  std::error_code why;
+  if (!FolderIsWritable(folder, why))
+    return Quoted(folder) + " is read-only (" + why.message() + "): the image cannot be written there.";
+  return {};
+}
+
 MasterResult MasterFolder(const std::string& videoTs, const FolderSpelling& spelling, const std::string& imagePath,
                           Progress* progress) {
   using Outcome = MasterResult::Outcome;
-  if (EntrySize(imagePath))
-    return Result(Outcome::kRefused, Quoted(imagePath) + " exists already: name a new image file (it is never replaced).");
+  if (std::string refusal = NewImageRefusal(imagePath); !refusal.empty()) return Result(Outcome::kRefused, refusal);
   const std::string folder = FolderPartOf(imagePath).empty() ? "." : FolderPartOf(imagePath);
-  if (!FolderExists(folder)) return Result(Outcome::kRefused, "There is no folder " + Quoted(folder) + " to write the image into.");
-  std::error_code why;
-  if (!FolderIsWritable(folder, why))
-    return Result(Outcome::kRefused, Quoted(folder) + " is read-only (" + why.message() + "): the image cannot be written there.");
   if (!HasVideoManager(videoTs, spelling))
     return Result(Outcome::kRefused, Quoted(videoTs) + " holds no VIDEO_TS.IFO: it is no DVD-Video folder to master.");
 

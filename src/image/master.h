@@ -26,6 +26,11 @@ struct MasterResult {
   verify::Report report;  // of the new image, when done
 };
 
+// Why a new image cannot be written to `imagePath`, before anything is: the
+// name is taken (a file is never replaced), its folder is missing or
+// read-only. Empty when it can.
+std::string NewImageRefusal(const std::string& imagePath);
+
 // Masters the VIDEO_TS folder `videoTs`, whose DVD files are spelt as
 // `spelling` says (lower-case names get their upper-case ones in the image),
 // into the new file `imagePath`.
