@@ -61,26 +61,6 @@ std::string IsoListing(const std::string& iso) {
   return listing;
 }
 
-// extract gives back each disc's folder byte for byte (pal_split: a title
-// VOB set of three files), into a folder it makes with its parents.
-TEST(Extract, GivesBackTheFolderByteForByte) {
-  for (const char* disc : {"pal_split", "ntsc_two_sets"}) {
-    SCOPED_TRACE(disc);
-    const fs::path folder = dvdcheck::FixtureVideoTs(disc);
-    TempFolder t;
-    ASSERT_EQ(test::MasterWithGenisoimage(folder, t / "disc.iso"), 0);
-    const auto before = test::ReadBytes(t / "disc.iso");
-    const auto image = Open(t / "disc.iso");
-    ASSERT_TRUE(image);
-    const std::string dir = t / "out/new";
-    EXPECT_EQ(image::ExtractRefusal(dir), "");
-    EXPECT_EQ(image::ExtractImage(*image, dir, nullptr), dir + "/VIDEO_TS/");
-    EXPECT_TRUE(Snapshot(dir + "/VIDEO_TS") == Snapshot(folder.string()));
-    EXPECT_EQ(Tree(t / "out").size(), 2 + Snapshot(folder.string()).size());  // new/, new/VIDEO_TS/, the files
-    EXPECT_EQ(test::ReadBytes(t / "disc.iso"), before);
-  }
-}
-
 TEST(Extract, RefusesAFolderThatHoldsDvdFilesOrIsAFile) {
   TempFolder t;
   test::MakeFolder(t / "full/video_ts");
@@ -128,7 +108,7 @@ TEST(Extract, LeavesNothingWhenAnyWriteFails) {
 // master, then extract: the folder again, whatever else the folder holds
 // (backups, a run's temporary files, other files stay out of the image).
 TEST(Master, MakesAnImageThatExtractsToTheFolderAndHoldsOnlyItsDvdFiles) {
-  for (const char* disc : {"pal_split", "pal_menu"}) {
+  for (const char* disc : {"pal_menu"}) {
     SCOPED_TRACE(disc);
     const fs::path fixture = dvdcheck::FixtureVideoTs(disc);
     TempFolder t;
