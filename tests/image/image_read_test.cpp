@@ -89,9 +89,9 @@ TEST(ImageLayout, NamesTheFileThatLiesElsewhere) {
       {"VTS_02_0.IFO", "where TT_SRPT starts title set 2"},
       {"VTS_01_0.VOB", "VTSI_MAT menu VOB start sector"},
       {"VTS_02_1.VOB", "VTSI_MAT title VOB start sector"},
-      {"VTS_01_0.BUP", "ending at the set's last sector"},
+      {"VTS_01_0.BUP", "the set's last sector less the IFO's (VTSI_MAT 0x0C - 0x1C"},
       {"VIDEO_TS.VOB", "VMGI_MAT menu VOB start sector"},
-      {"VIDEO_TS.BUP", "ending at the set's last sector"},
+      {"VIDEO_TS.BUP", "the set's last sector less the IFO's (VMGI_MAT 0x0C - 0x1C"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);

@@ -3,7 +3,8 @@
 // each title set at the start sector TT_SRPT gives (counted from
 // VIDEO_TS.IFO's first sector) and the parts of a set at the sectors of its
 // MAT: the menu VOB set at 0xC0, the title VOB set at 0xC4 (its files one run
-// of sectors), the BUP ending at the set's last sector (0x0C).
+// of sectors), the BUP, a copy of the IFO, in the IFO's sectors (0x1C) up to
+// the set's last sector (0x0C).
 #include <algorithm>
 
 #include "dvd_files.h"
@@ -68,11 +69,11 @@ void Verifier::CheckImageLayout(const ImageLayout& image) {
         where = "right after " + file.name + ": the title VOB set is one run of sectors";
       }
     }
-    const std::int64_t end = start + static_cast<std::int64_t>(set->LastSector()) + 1;
-    expect(set->bupName, end - sectorsOf(set->bupName),
-           "ending at the set's last sector, " + Number(set->LastSector()) + " from its start (" + set->MatName() +
-               " 0x0C)");
-    nextStart = end;
+    const std::int64_t last = set->LastSector(), ifoLast = set->IfoLastSector();
+    expect(set->bupName, start + last - ifoLast,
+           "the set's last sector less the IFO's (" + std::string(set->MatName()) + " 0x0C - 0x1C: " + Number(last) +
+               " - " + Number(ifoLast) + ")");
+    nextStart = start + last + 1;
   }
 }
 
