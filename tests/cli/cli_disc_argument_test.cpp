@@ -171,6 +171,34 @@ TEST_F(DiscArgument, RestoreKeepsTheNamesOfALowerCaseCopy) {
   EXPECT_EQ(Snapshot(videoTs), original);
 }
 
+// A file that carries an ISO 9660 volume descriptor and nothing else: a build
+// with disc images looks into it and says what is wrong (exit 1); the Windows
+// build, which has none, says that it cannot read images (exit 2), for every
+// command that would read or write one.
+TEST_F(DiscArgument, AnImageIsReadOrTheBuildSaysItCannot) {
+  std::vector<std::uint8_t> bytes(20 * 2048, 0);
+  const std::string id = "CD001";
+  std::copy(id.begin(), id.end(), bytes.begin() + 16 * 2048 + 1);
+  test::WriteBytes(work / "disc.iso", bytes);
+#if defined(_WIN32)
+  const std::vector<std::vector<std::string>> commands = {
+      {"list", work / "disc.iso"}, {"verify", work / "disc.iso"}, {"extract", work / "disc.iso", work / "out"},
+      {"master", fixture, work / "new.iso"}, {"blank", "--titles", "1", work / "disc.iso", "--output", work / "n.iso"},
+      {"--info", work / "disc.iso"}};
+  for (const auto& args : commands) {
+    SCOPED_TRACE(args[0]);
+    const CliResult r = Cli(args);
+    EXPECT_EQ(r.code, kExitUsage);
+    EXPECT_EQ(r.err.rfind("This build of kestrune-cli cannot read or write disc images", 0), 0u) << r.err;
+  }
+#else
+  const CliResult r = Cli({"list", work / "disc.iso"});
+  EXPECT_EQ(r.code, kExitFailed);
+  EXPECT_NE(r.err.find("is truncated or damaged: its UDF file system cannot be read"), std::string::npos) << r.err;
+#endif
+  EXPECT_FALSE(fs::exists(test::Native(work / "out")) || fs::exists(test::Native(work / "new.iso")));
+}
+
 #if !defined(_WIN32)
 // One name in two cases: which file is the disc's cannot be told, so every
 // command refuses, naming both, and nothing changes.
