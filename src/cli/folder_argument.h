@@ -20,8 +20,8 @@ namespace kestrune::cli {
 
 // The disc a command works on.
 struct DvdFolder {
-  std::string dir;           // the VIDEO_TS folder; of an image, IMAGE/VIDEO_TS/, read through it
-  disc::DiscArgument named;  // what the argument named
+  std::string dir;                                // the VIDEO_TS folder; of an image, IMAGE/VIDEO_TS/, read through it
+  disc::DiscArgument named;                       // what the argument named
   std::shared_ptr<const image::DiscImage> image;  // the image, opened; null for a folder
 
   bool IsImage() const { return image != nullptr; }

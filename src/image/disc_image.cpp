@@ -85,8 +85,9 @@ std::unique_ptr<DiscImage> DiscImage::Open(const std::string& path, std::string&
       problem = quoted + " is truncated or damaged: its UDF file system cannot be read (the image holds " +
                 std::to_string(*size) + " bytes).";
     else
-      problem = quoted + " is an ISO 9660 image without the UDF file system that DVD players read. Master the "
-                         "folder again with UDF (kestrune-cli master, or genisoimage -dvd-video -udf).";
+      problem = quoted +
+                " is an ISO 9660 image without the UDF file system that DVD players read. Master the "
+                "folder again with UDF (kestrune-cli master, or genisoimage -dvd-video -udf).";
     return nullptr;
   }
   std::unique_ptr<DiscImage> image(new DiscImage());
@@ -134,8 +135,8 @@ bool DiscImage::Read(const ImageFile& file, std::int64_t offset, std::int64_t le
     return false;
   }
   const std::int64_t available = std::max<std::int64_t>(file.bytes - offset, 0);
-  return ReadFileRange(path_, SectorStart(file.firstSector) + std::min(offset, file.bytes),
-                       std::min(length, available), bytes, error);
+  return ReadFileRange(path_, SectorStart(file.firstSector) + std::min(offset, file.bytes), std::min(length, available),
+                       bytes, error);
 }
 
 }  // namespace kestrune::image

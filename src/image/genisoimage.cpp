@@ -64,8 +64,8 @@ MasteringRun RunGenisoimage(const std::string& root, const std::string& output, 
   posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
   posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
   posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDERR_FILENO);
-  const std::vector<std::string> args{"genisoimage", "-dvd-video", "-udf", "-f", "-quiet", "-V", volume,
-                                      "-o",          output,       root};
+  const std::vector<std::string> args{"genisoimage", "-dvd-video", "-udf", "-f",   "-quiet",
+                                      "-V",          volume,       "-o",   output, root};
   std::vector<char*> argv;
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);

@@ -17,9 +17,7 @@ std::string ImageFiles::FolderFor(const std::string& imagePath) {
 ImageFiles::ImageFiles(const DiscImage& image)
     : image_(image), folder_(FolderFor(image.Path())), rest_(CurrentFileSystem()), inUse_(*this) {}
 
-bool ImageFiles::IsFolder(const std::string& path) const {
-  return path == folder_ || path + kPathDelimiter == folder_;
-}
+bool ImageFiles::IsFolder(const std::string& path) const { return path == folder_ || path + kPathDelimiter == folder_; }
 
 bool ImageFiles::InFolder(const std::string& path) const {
   return path.size() > folder_.size() && path.compare(0, folder_.size(), folder_) == 0;
@@ -34,7 +32,9 @@ bool ImageFiles::FileExists(const std::string& path) {
   return rest_.FileExists(path);
 }
 
-bool ImageFiles::FolderExists(const std::string& path) { return IsFolder(path) || (!InFolder(path) && rest_.FolderExists(path)); }
+bool ImageFiles::FolderExists(const std::string& path) {
+  return IsFolder(path) || (!InFolder(path) && rest_.FolderExists(path));
+}
 
 std::optional<std::int64_t> ImageFiles::EntrySize(const std::string& path) {
   if (IsFolder(path)) return 0;
@@ -95,7 +95,9 @@ std::unique_ptr<NewFile> ImageFiles::CreateNew(const std::string& path, std::err
   return nullptr;
 }
 
-std::error_code ImageFiles::FlushFile(const std::string& path) { return InFolder(path) ? ReadOnly() : rest_.FlushFile(path); }
+std::error_code ImageFiles::FlushFile(const std::string& path) {
+  return InFolder(path) ? ReadOnly() : rest_.FlushFile(path);
+}
 
 void ImageFiles::StartFlush(const std::string& path) {
   if (!InFolder(path)) rest_.StartFlush(path);

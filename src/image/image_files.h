@@ -59,7 +59,7 @@ class ImageFiles final : public FileSystem {
 
   const DiscImage& image_;
   std::string folder_;
-  FileSystem& rest_;    // the file system in use before
+  FileSystem& rest_;     // the file system in use before
   UseFileSystem inUse_;  // last: in use once the rest is made
 };
 

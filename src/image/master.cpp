@@ -53,7 +53,8 @@ MasterResult MasterFolder(const std::string& videoTs, const FolderSpelling& spel
   const StagingFolder staging(videoTs, spelling, StagingFolderFor(imagePath));
   const std::string temporary = TemporaryNameFor(imagePath);
   DeleteFile(temporary);  // a crash's leftover
-  const MasteringRun run = RunGenisoimage(staging.Root(), temporary, VolumeNameFor(imagePath), staging.Bytes(), progress);
+  const MasteringRun run =
+      RunGenisoimage(staging.Root(), temporary, VolumeNameFor(imagePath), staging.Bytes(), progress);
   const auto removed = [&](Outcome outcome, const std::string& message) {
     DeleteFile(temporary);
     return Result(outcome, message);
@@ -72,16 +73,19 @@ MasterResult MasterFolder(const std::string& videoTs, const FolderSpelling& spel
   // not find their way on never stands under the name the user gave.
   std::string problem;
   const auto made = DiscImage::Open(temporary, problem);
-  if (!made) return removed(Outcome::kFailed, "The image genisoimage made cannot be read, so it was removed: " + problem);
+  if (!made)
+    return removed(Outcome::kFailed, "The image genisoimage made cannot be read, so it was removed: " + problem);
   MasterResult result;
   result.report = VerifyImage(*made);
   std::string misplaced;
   for (const verify::Finding& f : result.report.findings)
     if (f.table == "image") misplaced += "\n" + verify::Describe(f);
   if (!misplaced.empty())
-    return removed(Outcome::kFailed, "The image's files do not lie where the IFOs put them, so it was removed:" + misplaced);
+    return removed(Outcome::kFailed,
+                   "The image's files do not lie where the IFOs put them, so it was removed:" + misplaced);
   if (!RenameNoReplace(temporary, imagePath))
-    return removed(Outcome::kNotWritten, "Can't rename the image to " + Quoted(imagePath) + ": " + std::strerror(errno));
+    return removed(Outcome::kNotWritten,
+                   "Can't rename the image to " + Quoted(imagePath) + ": " + std::strerror(errno));
   try {
     FlushFolder(folder);
   } catch (const FileError& e) {

@@ -55,7 +55,8 @@ std::string Lower(std::string name) {
 // "VTS_01_0.IFO" -> "Vts_01_0.Ifo"
 std::string Mixed(std::string name) {
   for (std::size_t i = 1; i < name.size(); ++i)
-    if (name[i - 1] != '_' && name[i - 1] != '.') name[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(name[i])));
+    if (name[i - 1] != '_' && name[i - 1] != '.')
+      name[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(name[i])));
   return name;
 }
 
@@ -85,9 +86,9 @@ class DiscArgument : public ::testing::Test {
 TEST_F(DiscArgument, RootFolderIfoFileAndSpellingsThroughEveryCommand) {
   struct Case {
     const char* what;
-    const char* folderName;                          // of the VIDEO_TS folder
+    const char* folderName;                         // of the VIDEO_TS folder
     std::function<std::string(std::string)> spell;  // of its files
-    const char* argument;                            // under DISC: "", the folder, or a file of it
+    const char* argument;                           // under DISC: "", the folder, or a file of it
     bool lowerCase;                                 // its DVD files are not named in upper case
   };
   const auto same = [](std::string name) { return name; };
@@ -119,8 +120,9 @@ TEST_F(DiscArgument, RootFolderIfoFileAndSpellingsThroughEveryCommand) {
       EXPECT_EQ(r.out.rfind(folderLine, 0) == 0, said) << r.out;
       // The lines before verify's summary, which names the folder.
       const std::string lines = WithoutFolderLine(r.out);
-      EXPECT_EQ(lines.substr(0, lines.rfind('\n', lines.size() - 2) + 1),
-                reference[command].out.substr(0, reference[command].out.rfind('\n', reference[command].out.size() - 2) + 1));
+      EXPECT_EQ(
+          lines.substr(0, lines.rfind('\n', lines.size() - 2) + 1),
+          reference[command].out.substr(0, reference[command].out.rfind('\n', reference[command].out.size() - 2) + 1));
     }
     CliResult r = Cli({"info", "--json", argument});
     EXPECT_EQ(r.code, kExitOk) << r.err;
@@ -182,8 +184,11 @@ TEST_F(DiscArgument, AnImageIsReadOrTheBuildSaysItCannot) {
   test::WriteBytes(work / "disc.iso", bytes);
 #if defined(_WIN32)
   const std::vector<std::vector<std::string>> commands = {
-      {"list", work / "disc.iso"}, {"verify", work / "disc.iso"}, {"extract", work / "disc.iso", work / "out"},
-      {"master", fixture, work / "new.iso"}, {"blank", "--titles", "1", work / "disc.iso", "--output", work / "n.iso"},
+      {"list", work / "disc.iso"},
+      {"verify", work / "disc.iso"},
+      {"extract", work / "disc.iso", work / "out"},
+      {"master", fixture, work / "new.iso"},
+      {"blank", "--titles", "1", work / "disc.iso", "--output", work / "n.iso"},
       {"--info", work / "disc.iso"}};
   for (const auto& args : commands) {
     SCOPED_TRACE(args[0]);
@@ -207,9 +212,13 @@ TEST_F(DiscArgument, OneNameInTwoCasesIsRefusedByEveryCommand) {
   test::CopyFolder(fixture, videoTs);
   test::WriteBytes(Join(videoTs, "vts_01_0.ifo"), test::ReadBytes(Join(videoTs, "VTS_01_0.IFO")));
   const auto before = Snapshot(videoTs);
-  for (const std::vector<std::string>& args :
-       {std::vector<std::string>{"list", videoTs}, {"info", videoTs}, {"verify", work.Dir()},
-        {"blank", "--titles", "1", videoTs}, {"restore", videoTs}, {"rename-upper", videoTs}, {"--list", videoTs}}) {
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"list", videoTs},
+                                               {"info", videoTs},
+                                               {"verify", work.Dir()},
+                                               {"blank", "--titles", "1", videoTs},
+                                               {"restore", videoTs},
+                                               {"rename-upper", videoTs},
+                                               {"--list", videoTs}}) {
     SCOPED_TRACE(args[0]);
     const CliResult r = Cli(args);
     EXPECT_EQ(r.code, kExitFailed);
@@ -239,7 +248,8 @@ CliResult AsNormalUser(const std::vector<std::string>& args) {
   ::close(pipeFds[1]);
   std::string report;
   char buffer[4096];
-  for (ssize_t got; (got = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;) report.append(buffer, static_cast<std::size_t>(got));
+  for (ssize_t got; (got = ::read(pipeFds[0], buffer, sizeof buffer)) > 0;)
+    report.append(buffer, static_cast<std::size_t>(got));
   ::close(pipeFds[0]);
   int status = 0;
   ::waitpid(child, &status, 0);
@@ -256,7 +266,9 @@ void ExpectReadOnlyRefusals(const std::string& root, const std::string& videoTs,
                             const std::function<CliResult(const std::vector<std::string>&)>& run, const char* why) {
   const auto before = Snapshot(videoTs);
   for (const std::vector<std::string>& args : {std::vector<std::string>{"blank", "--titles", "1", root},
-                                               {"--titles", "1", videoTs}, {"restore", root}, {"delete-backups", root}}) {
+                                               {"--titles", "1", videoTs},
+                                               {"restore", root},
+                                               {"delete-backups", root}}) {
     SCOPED_TRACE(args[0]);
     const CliResult r = run(args);
     EXPECT_EQ(r.code, kExitFailed);
@@ -292,8 +304,8 @@ TEST_F(DiscArgument, AReadOnlyMountIsRefusedBeforeAnyChange) {
     ::umount(videoTs.c_str());
     GTEST_SKIP() << "the bind mount cannot be made read-only here";
   }
-  ExpectReadOnlyRefusals(work / "disc", videoTs, [](const std::vector<std::string>& args) { return Cli(args); },
-                         "Read-only file system");
+  ExpectReadOnlyRefusals(
+      work / "disc", videoTs, [](const std::vector<std::string>& args) { return Cli(args); }, "Read-only file system");
   ::umount(videoTs.c_str());
 }
 #endif

@@ -59,7 +59,7 @@ TEST_F(NameDiscTest, TakesTheFolderItsRootAnIfoOrAnImage) {
   struct Case {
     std::string argument;  // under the scratch folder
     Kind kind;
-    std::string folder;    // the folder worked on, under the scratch folder
+    std::string folder;  // the folder worked on, under the scratch folder
     bool resolved;
   };
   const Case cases[] = {
@@ -108,8 +108,7 @@ TEST_F(NameDiscTest, RefusesANameInTwoCasesNamingBoth) {
   for (const char* argument : {"DISC/VIDEO_TS", "DISC/VIDEO_TS/VIDEO_TS.IFO"}) {
     d = disc::NameDisc(t / argument);
     EXPECT_EQ(d.kind, Kind::kRefused);
-    EXPECT_NE(d.problem.find("holds VTS_01_0.IFO and vts_01_0.ifo: one DVD file name in two cases"),
-              std::string::npos)
+    EXPECT_NE(d.problem.find("holds VTS_01_0.IFO and vts_01_0.ifo: one DVD file name in two cases"), std::string::npos)
         << d.problem;
   }
   // Nothing was renamed or removed.
@@ -128,14 +127,14 @@ TEST(FolderSpelling, NamesTheDvdFilesAndBackupsSpeltInAnotherCase) {
   for (const FolderSpelling::Respelt& r : spelling.respelt) respelt.push_back(r.onDisk + " " + r.name);
   if (kCaseSensitive)
     EXPECT_EQ(respelt, (std::vector<std::string>{"Vts_01_1.VOB VTS_01_1.VOB", "vts_01_0.ifo VTS_01_0.IFO",
-                                                  "vts_01_0.ifo~ VTS_01_0.IFO~"}));
+                                                 "vts_01_0.ifo~ VTS_01_0.IFO~"}));
   else
     EXPECT_TRUE(respelt.empty());  // the file system finds them by their upper-case names
 }
 
 TEST(IsDvdFileName, KnowsTheNamesOfAVideoTsFolder) {
-  for (const char* name : {"VIDEO_TS.IFO", "VIDEO_TS.BUP", "VIDEO_TS.VOB", "VTS_01_0.IFO", "VTS_99_0.BUP",
-                           "VTS_42_0.VOB", "VTS_42_9.VOB"})
+  for (const char* name :
+       {"VIDEO_TS.IFO", "VIDEO_TS.BUP", "VIDEO_TS.VOB", "VTS_01_0.IFO", "VTS_99_0.BUP", "VTS_42_0.VOB", "VTS_42_9.VOB"})
     EXPECT_TRUE(IsDvdFileName(name)) << name;
   for (const char* name : {"video_ts.ifo", "VIDEO_TS.IFO~", "VTS_00_0.IFO", "VTS_01_1.IFO", "VTS_01_1.BUP",
                            "VTS_1_0.IFO", "VTS_01_0.IFO.", "AUDIO_TS.IFO", ""})

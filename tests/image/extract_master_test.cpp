@@ -2,7 +2,6 @@
 // byte for byte both ways, durable, and nothing half made left behind when a
 // write fails or the input is refused.
 #include <gtest/gtest.h>
-
 #include <sys/mount.h>
 
 #include <cstdlib>

@@ -49,9 +49,12 @@ TEST_P(ImageCommands, ListInfoAndVerifyOfTheImageSayWhatTheyDoOfItsFolder) {
   TempFolder t;
   const std::string iso = t / "disc.iso";
   ASSERT_EQ(test::MasterWithGenisoimage(folder, iso), 0);
-  for (const std::vector<std::string>& command :
-       {std::vector<std::string>{"list"}, {"info"}, {"list", "--json"}, {"info", "--json"}, {"verify", "--json"},
-        {"verify"}}) {
+  for (const std::vector<std::string>& command : {std::vector<std::string>{"list"},
+                                                  {"info"},
+                                                  {"list", "--json"},
+                                                  {"info", "--json"},
+                                                  {"verify", "--json"},
+                                                  {"verify"}}) {
     SCOPED_TRACE(command[0] + (command.size() > 1 ? " --json" : ""));
     auto args = command;
     args.insert(args.begin() + 1, iso);
@@ -92,8 +95,7 @@ TEST(ImageCommandsRoundTrip, ExtractAndMasterGiveTheFolderBack) {
 
   r = Cli({"master", t / "out/new", t / "again.iso"});  // the root folder names the disc
   ASSERT_EQ(r.code, kExitOk) << r.err;
-  EXPECT_EQ(r.out.rfind("Folder: " + t / "out/new/VIDEO_TS/\nImage: " + t / "again.iso\nVTS_01_*.VOB", 0), 0u)
-      << r.out;
+  EXPECT_EQ(r.out.rfind("Folder: " + t / "out/new/VIDEO_TS/\nImage: " + t / "again.iso\nVTS_01_*.VOB", 0), 0u) << r.out;
   EXPECT_EQ(r.out.substr(r.out.size() - 20), "verified: no errors\n");
   ASSERT_EQ(Cli({"extract", t / "again.iso", t / "back"}).code, kExitOk);
   EXPECT_TRUE(Snapshot(t / "back/VIDEO_TS") == Snapshot(folder));
@@ -157,7 +159,8 @@ TEST(BlankImage, ADryRunPlansOnTheImageAndWritesNothing) {
   const auto before = Entries(t.Dir());
   const CliResult ofImage = Cli({"blank", "--titles", "2", "--vmg-menu", "--dry-run", "--json", t / "disc.iso"});
   ASSERT_EQ(ofImage.code, kExitOk) << ofImage.err;
-  const CliResult ofFolder = Cli({"blank", "--titles", "2", "--vmg-menu", "--no-backup", "--dry-run", "--json", folder});
+  const CliResult ofFolder =
+      Cli({"blank", "--titles", "2", "--vmg-menu", "--no-backup", "--dry-run", "--json", folder});
   EXPECT_EQ(WithoutFolder(nlohmann::json::parse(ofImage.out)), WithoutFolder(nlohmann::json::parse(ofFolder.out)));
   EXPECT_EQ(nlohmann::json::parse(ofImage.out)["folder"], t / "disc.iso/VIDEO_TS/");
   EXPECT_EQ(Cli({"blank", "--titles", "2", "--dry-run", t / "disc.iso", "--output", t / "new.iso"}).code, kExitOk);
@@ -181,13 +184,16 @@ TEST(BlankImage, RefusesWithoutChangingAnything) {
     const char* says;
   };
   const Case cases[] = {
-      {{"blank", "--titles", "1", t / "disc.iso"}, kExitUsage, "is a disc image, which is never changed: name the new image"},
+      {{"blank", "--titles", "1", t / "disc.iso"},
+       kExitUsage,
+       "is a disc image, which is never changed: name the new image"},
       {{"blank", "--titles", "1", t / "disc.iso", "--output", t / "taken.iso"}, kExitFailed, "exists already"},
       {{"blank", "--titles", "1", t / "disc.iso", "--output", t / "no/such.iso"}, kExitFailed, "There is no folder"},
       // The run itself refuses, on the extracted files (a replacement VOB that
       // is none): the working folder goes with what was extracted into it.
       {{"blank", "--titles", "1", "--replacement", t / "taken.iso", t / "disc.iso", "--output", t / "new.iso"},
-       kExitFailed, "The replacement VOB is not a usable one-frame VOB"},
+       kExitFailed,
+       "The replacement VOB is not a usable one-frame VOB"},
       {{"blank", "--titles", "1", folder, "--output", t / "new.iso"}, kExitUsage, "a folder is blanked in place"},
       {{"restore", t / "disc.iso"}, kExitFailed, "is a disc image, which is never changed: it holds no backups"},
       {{"delete-backups", t / "disc.iso"}, kExitFailed, "is a disc image, which is never changed"},

@@ -150,7 +150,7 @@ TEST(DiscImageOpen, RefusesWhatIsNoDvdImageSayingWhy) {
   const image::ImageFile* lastFile = goodImage->Find("VTS_01_0.BUP");
   ASSERT_NE(lastFile, nullptr);
   test::WriteBytes(t / "text.iso", std::vector<std::uint8_t>(40000, 'x'));
-  test::WriteBytes(t / "head.iso", firstBytes(300 * 1024));  // ends before the UDF anchor
+  test::WriteBytes(t / "head.iso", firstBytes(300 * 1024));                          // ends before the UDF anchor
   test::WriteBytes(t / "cut.iso", firstBytes(lastFile->firstSector * 2048 + 1024));  // ends inside the last file
   ASSERT_EQ(test::MasterWithGenisoimage(folder, t / "iso9660.iso", ""), 0);
   fs::create_directories(fs::path(t / "other") / "DATA");

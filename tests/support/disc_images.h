@@ -21,7 +21,8 @@ inline int MasterWithGenisoimage(const std::filesystem::path& videoTs, const std
   fs::create_directories(root / "VIDEO_TS");
   fs::create_directories(root / "AUDIO_TS");
   for (const fs::directory_entry& entry : fs::directory_iterator(videoTs))
-    if (entry.is_regular_file()) fs::create_symlink(fs::absolute(entry.path()), root / "VIDEO_TS" / entry.path().filename());
+    if (entry.is_regular_file())
+      fs::create_symlink(fs::absolute(entry.path()), root / "VIDEO_TS" / entry.path().filename());
   const std::string command = "genisoimage -quiet -f " + options + " -o '" + iso.string() + "' '" + root.string() + "'";
   const int status = std::system(command.c_str());
   fs::remove_all(root);

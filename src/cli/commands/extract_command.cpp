@@ -21,9 +21,10 @@ class ExtractCommand final : public Command {
     app.add_option("DIR", dir_, "The folder to extract into, made if need be (it holds no DVD files)")
         ->required()
         ->type_name("");
-    app.footer("DIR is then a FOLDER for the other commands; kestrune-cli master FOLDER IMAGE\n"
-               "makes an image of it again. Exit status: 0 done, 1 refused or failed, 3 a file\n"
-               "could not be written (then nothing of the extraction is left).");
+    app.footer(
+        "DIR is then a FOLDER for the other commands; kestrune-cli master FOLDER IMAGE\n"
+        "makes an image of it again. Exit status: 0 done, 1 refused or failed, 3 a file\n"
+        "could not be written (then nothing of the extraction is left).");
   }
 
   int Run(const DvdFolder& folder, std::ostream& out, std::ostream& err) override {
@@ -41,8 +42,7 @@ class ExtractCommand final : public Command {
       const std::string videoTs = image::ExtractImage(*folder.image, dir_, &bar);
       std::int64_t bytes = 0;
       for (const image::ImageFile& file : folder.image->Files()) bytes += file.bytes;
-      out << "Extracted " << folder.image->Files().size() << " files, " << bytes << " bytes, into " << videoTs
-          << '\n';
+      out << "Extracted " << folder.image->Files().size() << " files, " << bytes << " bytes, into " << videoTs << '\n';
     } catch (const FileError& e) {
       err << e.what() << "\nNothing of the extraction is left.\n";
       return kExitFileError;

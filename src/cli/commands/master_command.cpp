@@ -35,10 +35,11 @@ class MasterCommand final : public Command {
     app.add_option("IMAGE", image_, "The new image file (an existing file is never replaced)")
         ->required()
         ->type_name("");
-    app.footer("The image holds the DVD files of FOLDER under their upper-case names and an\n"
-               "empty AUDIO_TS; backups (NAME~) and other files stay out. It is verified\n"
-               "before it takes its name, and removed if its files do not lie where the IFOs\n"
-               "say. Exit status: 0 done, 1 refused or failed, 3 the image could not be written.");
+    app.footer(
+        "The image holds the DVD files of FOLDER under their upper-case names and an\n"
+        "empty AUDIO_TS; backups (NAME~) and other files stay out. It is verified\n"
+        "before it takes its name, and removed if its files do not lie where the IFOs\n"
+        "say. Exit status: 0 done, 1 refused or failed, 3 the image could not be written.");
   }
 
   int Run(const DvdFolder& folder, std::ostream& out, std::ostream& err) override {

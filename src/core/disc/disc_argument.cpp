@@ -45,9 +45,7 @@ bool IsIfoName(const std::string& name) {
 
 }  // namespace
 
-bool DiscArgument::Resolved() const {
-  return kind == Kind::kFolder && WithTrailingDelimiter(argument) != folder;
-}
+bool DiscArgument::Resolved() const { return kind == Kind::kFolder && WithTrailingDelimiter(argument) != folder; }
 
 ImageSignature ReadImageSignature(const std::string& path) {
   ImageSignature signature;
@@ -127,7 +125,8 @@ std::string RefusalToBlank(const DiscArgument& disc, bool dryRun, const std::str
   for (const FolderSpelling::Respelt& r : disc.spelling.respelt) names += (names.empty() ? "" : ", ") + r.onDisk;
   return "The DVD files of " + Quoted(disc.folder) + " are named in lower or mixed case (" + names +
          "). A run writes and backs up a disc's files under their upper-case names only, so it changes "
-         "nothing here. Give them their upper-case names first (no file is replaced):\n  " + renameCommand;
+         "nothing here. Give them their upper-case names first (no file is replaced):\n  " +
+         renameCommand;
 }
 
 }  // namespace kestrune::disc

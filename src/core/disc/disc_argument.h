@@ -22,9 +22,9 @@ struct DiscArgument {
     kRefused,   // something is there, but no disc the commands can work on: `problem` says why
   };
   Kind kind = Kind::kNotFound;
-  std::string argument;  // as given
-  std::string folder;    // the VIDEO_TS folder, ending in its delimiter
-  std::string image;     // the image file, as given
+  std::string argument;     // as given
+  std::string folder;       // the VIDEO_TS folder, ending in its delimiter
+  std::string image;        // the image file, as given
   FolderSpelling spelling;  // how the DVD files of `folder` are spelt
   std::string problem;
 

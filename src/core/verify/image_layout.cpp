@@ -57,12 +57,11 @@ void Verifier::CheckImageLayout(const ImageLayout& image) {
     const std::uint32_t menuSector = set->number == 0 ? set->vmg.mat.vmgmVobsSector : set->vts.mat.vtsmVobsSector;
     if (menuSector != 0 && set->menuVobs.Present())
       expect(set->menuVobs.files.front().name, start + menuSector,
-             "the set's start and its " + std::string(set->MatName()) + " menu VOB start sector " +
-                 Number(menuSector));
+             "the set's start and its " + std::string(set->MatName()) + " menu VOB start sector " + Number(menuSector));
     if (set->number != 0 && set->titleVobs.Present()) {
       std::int64_t at = start + set->vts.mat.vtsttVobsSector;
-      std::string where = "the set's start and its VTSI_MAT title VOB start sector " +
-                          Number(set->vts.mat.vtsttVobsSector);
+      std::string where =
+          "the set's start and its VTSI_MAT title VOB start sector " + Number(set->vts.mat.vtsttVobsSector);
       for (const VobSet::File& file : set->titleVobs.files) {
         expect(file.name, at, where);
         at += sectorsOf(file.name);
