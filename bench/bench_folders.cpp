@@ -172,4 +172,44 @@ int GrowTitleVideo(const std::string& folder, std::int64_t bytesPerSet) {
   return grown;
 }
 
+std::int64_t FillHoles(const std::string& folder) {
+  const std::string videoTs = WithTrailingDelimiter(folder);
+  // xorshift64: cheap, and as incompressible as any disc's video.
+  std::uint64_t state = 0x9E3779B97F4A7C15ull;
+  std::vector<std::uint64_t> block((1 << 20) / sizeof(std::uint64_t));
+  std::int64_t written = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(videoTs)) {
+    const std::string name = entry.path().filename().string();
+    if (name.size() != 12 || name.substr(9) != "VOB" || !entry.is_regular_file()) continue;
+    const std::string path = entry.path().string();
+    const Fd fd(::open(path.c_str(), O_RDWR | O_CLOEXEC));
+    if (fd.fd < 0) Fail("cannot open", path);
+    struct stat st {};
+    if (::fstat(fd.fd, &st) != 0) Fail("cannot measure", path);
+    off_t pos = 0;
+    while (pos < st.st_size) {
+      off_t hole = ::lseek(fd.fd, pos, SEEK_HOLE);
+      if (hole < 0 || hole >= st.st_size) break;
+      off_t data = ::lseek(fd.fd, hole, SEEK_DATA);
+      if (data < 0) data = st.st_size;  // a hole up to the end
+      for (off_t at = hole; at < data;) {
+        for (std::uint64_t& word : block) {
+          state ^= state << 13;
+          state ^= state >> 7;
+          state ^= state << 17;
+          word = state;
+        }
+        const std::size_t length = static_cast<std::size_t>(std::min<off_t>(data - at, (1 << 20)));
+        if (::lseek(fd.fd, at, SEEK_SET) < 0) Fail("cannot seek in", path);
+        WriteAll(fd.fd, reinterpret_cast<const char*>(block.data()), length, path);
+        at += static_cast<off_t>(length);
+        written += static_cast<std::int64_t>(length);
+      }
+      pos = data;
+    }
+    if (::fsync(fd.fd) != 0) Fail("cannot flush", path);
+  }
+  return written;
+}
+
 }  // namespace kestrune::bench

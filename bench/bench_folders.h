@@ -26,4 +26,11 @@ void RemoveFolder(const std::string& dir);
 // must be in VTS_nn_1.VOB alone. Returns the number of title sets grown.
 int GrowTitleVideo(const std::string& videoTs, std::int64_t bytesPerSet);
 
+// Writes data into every hole of the VOB files of `videoTs`, so that the
+// folder takes on disk what its files hold and reading or copying it costs
+// what a real disc's would (the image benchmarks: genisoimage and cp read
+// holes as nothing). The data is pseudo-random, the same on every run; the
+// authored video before the holes is left as it is. Returns the bytes written.
+std::int64_t FillHoles(const std::string& videoTs);
+
 }  // namespace kestrune::bench

@@ -6,6 +6,7 @@
 //
 //   kestrune-bench-tool grow DIR MIB         title video of every set grown to MIB MiB (sparse)
 //   kestrune-bench-tool copy FROM TO         copy of a VIDEO_TS folder keeping its holes
+//   kestrune-bench-tool fill DIR             the holes of every VOB filled with data
 //   kestrune-bench-tool scan DIR COUNT       the folder scan, COUNT times
 //   kestrune-bench-tool run DIR [--no-backup] [--vmg-menu]
 //                                            blanks the titles and menus of every title set
@@ -63,7 +64,7 @@ std::vector<std::string> TitleSetsOf(const std::vector<ScanRow>& rows) {
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: kestrune-bench-tool grow DIR MIB | copy FROM TO | scan DIR COUNT |\n"
+               "usage: kestrune-bench-tool grow DIR MIB | copy FROM TO | fill DIR | scan DIR COUNT |\n"
                "       run DIR [--no-backup] [--vmg-menu] | restore DIR | packs DIR MIB |\n"
                "       strip DIR [--no-backup]\n");
   return 2;
@@ -215,6 +216,10 @@ int main(int argc, char** argv) {
     }
     if (command == "copy" && argc == 4) {
       kb::CopyFolderSparse(argv[2], argv[3]);
+      return 0;
+    }
+    if (command == "fill" && argc == 3) {
+      std::printf("filled %lld bytes\n", static_cast<long long>(kb::FillHoles(argv[2])));
       return 0;
     }
     if (command == "scan" && argc == 4) return Scan(argv[2], std::max(1, std::stoi(argv[3])));

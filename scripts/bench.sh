@@ -4,12 +4,14 @@
 # with `cp -r` of the same folders, and writes the figures, with the machine
 # they came from, to docs/performance.md. One command, as root on Debian 12:
 #
-#   scripts/bench.sh [--repeat N] [--no-baseline] [--only-strip]
+#   scripts/bench.sh [--repeat N] [--no-baseline] [--only-strip] [--images]
 #
 #   --repeat N     repetitions of every timing (default 5); medians are shown
 #   --no-baseline  skip the scan as it was before it read its folder once
 #   --only-strip   measure only the strip run against cp and replace that
 #                  section of docs/performance.md
+#   --images       measure only the disc images (master and extract against
+#                  cp, bench/image_bench.sh) and rewrite only their section
 #
 # Environment: KESTRUNE_BENCH_BUILD (build folder, default build-bench),
 # KESTRUNE_BENCH_DATA (where the folders are made and blanked, default
@@ -28,12 +30,14 @@ ROOT=$PWD
 REPEAT=5
 BASELINE=1
 ONLY_STRIP=0
+IMAGES_ONLY=0
 while [ $# -gt 0 ]; do
   case $1 in
     --repeat) REPEAT=$2; shift 2 ;;
     --no-baseline) BASELINE=0; shift ;;
     --only-strip) ONLY_STRIP=1; BASELINE=0; shift ;;
-    *) echo "usage: $0 [--repeat N] [--no-baseline] [--only-strip]" >&2; exit 2 ;;
+    --images) IMAGES_ONLY=1; BASELINE=0; shift ;;
+    *) echo "usage: $0 [--repeat N] [--no-baseline] [--only-strip] [--images]" >&2; exit 2 ;;
   esac
 done
 
@@ -66,6 +70,29 @@ configure_and_build "$ROOT" "$BUILD"
 CLI=$BUILD/src/cli/kestrune-cli
 TOOL=$BUILD/bench/kestrune-bench-tool
 GBENCH=$BUILD/bench/kestrune_bench
+
+# The disc images: master and extract of a folder of more than 1 GiB against
+# cp. With --images only they are measured, and their section of the figures
+# (from "## Disc images" to the next section) is written anew.
+if [ "$IMAGES_ONLY" = 1 ]; then
+  log "disc images"
+  bash bench/image_bench.sh "$CLI" "$TOOL" "$DATA" "$REPEAT" >"$BUILD/image-section.md"
+  if [ -f "$OUT" ] && grep -q '^## Disc images' "$OUT"; then
+    awk -v section="$BUILD/image-section.md" '
+      /^## Disc images/ { while ((getline line < section) > 0) print line; skipping = 1; next }
+      skipping && /^## / { skipping = 0 }
+      !skipping { print }' "$OUT" >"$OUT.new"
+  elif [ -f "$OUT" ]; then
+    awk -v section="$BUILD/image-section.md" '
+      /^## In-process timings/ && !done { while ((getline line < section) > 0) print line; done = 1 }
+      { print }' "$OUT" >"$OUT.new"
+  else
+    cp "$BUILD/image-section.md" "$OUT.new"
+  fi
+  mv "$OUT.new" "$OUT"
+  log "wrote the disc images to $OUT"
+  exit 0
+fi
 
 # The scan before: that revision's engine with today's benchmark sources.
 BASE_TOOL=""
@@ -299,6 +326,8 @@ if [ "$(stat -f -c %T /dev/shm 2>/dev/null)" = tmpfs ]; then
     --benchmark_color=false --benchmark_filter='^(scan|run|restore)/' "$SHM" >"$TMP/gbench-tmpfs.txt" 2>/dev/null
   rm -rf "$SHM"
 fi
+log "disc images"
+bash bench/image_bench.sh "$CLI" "$TOOL" "$DATA" "$REPEAT" >"$TMP/image-section.md"
 LOAD_AFTER=$(cut -d' ' -f1-3 /proc/loadavg)
 
 # --- figures -------------------------------------------------------------------------
@@ -554,6 +583,8 @@ of a file's data or of the folder's entries.
 | Folder | Run | With flushes, ms | Without, ms | Cost, ms | Flushes |
 |---|---|---|---|---|---|
 $(for f in typical ninety_nine_sets authored; do durability_row "$f" backups "with backups"; durability_row "$f" no_backups "without backups"; done)
+
+$(cat "$TMP/image-section.md")
 
 ## In-process timings (Google Benchmark)
 

@@ -1,22 +1,26 @@
 #!/bin/sh
 # Installs what Kestrune needs on Debian 12, as root. Idempotent.
 #   install-deps.sh          build and run: compiler, CMake, Qt 6, CLI11,
-#                            nlohmann-json, libavcodec and libswscale (the
-#                            pictures of titles and menus), and
+#                            nlohmann-json, libdvdread (reads disc images),
+#                            genisoimage (masters them), libavcodec and
+#                            libswscale (the pictures of titles and menus), and
 #                            dvdauthor + ffmpeg for the demo folder
-#   install-deps.sh --tests  also the test tools: GoogleTest, libdvdread and
-#                            libdvdnav (independent readers), Xvfb, clang
+#   install-deps.sh --tests  also the test tools: GoogleTest, libdvdnav (an
+#                            independent player's navigation), Xvfb, clang
 #                            with its libFuzzer runtime for the fuzz run, and
 #                            MinGW-w64 and Wine for the Windows build's tests,
 #                            and Chromium, which opens the report page
 #   install-deps.sh --bench  also what scripts/bench.sh measures with: Google
 #                            Benchmark, strace, GNU time
 set -e
-PKGS="cmake g++ make pkg-config qt6-base-dev libgl-dev libcli11-dev nlohmann-json3-dev fonts-liberation dvdauthor ffmpeg"
+# libdvdread-dev: the image layer (src/image) reads images through it.
+# genisoimage: kestrune-cli master and blank --output call it.
+PKGS="cmake g++ make pkg-config qt6-base-dev libgl-dev libcli11-dev nlohmann-json3-dev libdvdread-dev genisoimage"
+PKGS="$PKGS fonts-liberation dvdauthor ffmpeg"
 # The pictures of titles and menus (src/picture): decoding, scaling, PNG.
 PKGS="$PKGS libavcodec-dev libswscale-dev libavutil-dev"
 if [ "$1" = "--tests" ]; then
-  PKGS="$PKGS libgtest-dev libgmock-dev googletest libdvdread-dev libdvdnav-dev xvfb xauth clang libclang-rt-14-dev"
+  PKGS="$PKGS libgtest-dev libgmock-dev googletest libdvdnav-dev xvfb xauth clang libclang-rt-14-dev"
   PKGS="$PKGS g++-mingw-w64-x86-64 wine64"
   # The report page's test opens it in headless Chromium.
   PKGS="$PKGS chromium"

@@ -17,6 +17,8 @@ namespace {
 constexpr char kFooter[] =
     "Run \"kestrune-cli COMMAND --help\" for the options of a command, e.g.\n"
     "  kestrune-cli blank --titles 1,3-4 --menus 2 --merge-cells --dry-run /dvd/VIDEO_TS\n"
+    "FOLDER is the disc's VIDEO_TS folder, the folder holding it, one of its IFO\n"
+    "files, or a disc image (an ISO file).\n"
     "The forms of 0.9.5 (--list DIR, --info DIR, --verify DIR, the blanking\n"
     "options before DIR, --restore DIR, --delete-backups DIR) still work.";
 
@@ -55,7 +57,7 @@ struct CommandParser {
     for (const cli::CommandEntry& entry : cli::Commands()) {
       CLI::App* sub = app.add_subcommand(entry.name, entry.summary);
       sub->group("Commands");
-      sub->add_option("FOLDER", folder, "The VIDEO_TS folder")->required()->type_name("");
+      sub->add_option(entry.argument, folder, entry.argumentHelp)->required()->type_name("");
       commands.push_back(entry.make());
       commands.back()->AddOptions(*sub);
     }
@@ -100,8 +102,10 @@ int RunCommand(int argc, const char* const* argv, std::ostream& out, std::ostrea
     return kExitUsage;
   }
   cli::Command* command = parser.Chosen();
-  const auto folder = cli::OpenFolderArgument(parser.folder, err);
-  if (!folder) return kExitFailed;
+  int status = kExitFailed;
+  const auto folder = cli::OpenFolderArgument(parser.folder, err, status);
+  if (!folder) return status;
+  if (!command->PrintsJson()) cli::SayFolder(*folder, out);
   return command->Run(*folder, out, err);
 }
 

@@ -111,27 +111,35 @@ int RunOldForm(int argc, const char* const* argv, std::ostream& out, std::ostrea
     err << "--json needs --info, --verify or --dry-run\nRun with --help for the forms of the command.\n";
     return kExitUsage;
   }
+  // The folder argument is read as the subcommands read it; the folder
+  // worked on comes first when it is not the argument itself.
+  int status = kExitFailed;
+  const auto open = [&](const std::string& argument, bool json) {
+    auto folder = OpenFolderArgument(argument, err, status);
+    if (folder && !json) SayFolder(*folder, out);
+    return folder;
+  };
   if (list->count()) {
-    const auto folder = OpenFolderArgument(a.listDir, err);
-    if (!folder) return kExitFailed;
+    const auto folder = open(a.listDir, false);
+    if (!folder) return status;
     PrintRows(*folder, out);
     return kExitOk;
   }
   if (restore->count()) {
-    const auto folder = OpenFolderArgument(a.restoreDir, err);
-    return folder ? RestoreFolder(*folder, out, err) : kExitFailed;
+    const auto folder = open(a.restoreDir, false);
+    return folder ? RestoreFolder(*folder, out, err) : status;
   }
   if (info->count()) {
-    const auto folder = OpenFolderArgument(a.blankDir, err);
-    return folder ? ShowInfo(*folder, a.blank.json, out, err) : kExitFailed;
+    const auto folder = open(a.blankDir, a.blank.json);
+    return folder ? ShowInfo(*folder, a.blank.json, out, err) : status;
   }
   if (verify->count()) {
-    const auto folder = OpenFolderArgument(a.blankDir, err);
-    return folder ? VerifyCommand(folder->dir, a.blank.json, out) : kExitFailed;
+    const auto folder = open(a.blankDir, a.blank.json);
+    return folder ? VerifyDisc(*folder, a.blank.json, out) : status;
   }
   if (del->count()) {
-    const auto folder = OpenFolderArgument(a.deleteDir, err);
-    return folder ? DeleteBackupsOf(*folder, err) : kExitFailed;
+    const auto folder = open(a.deleteDir, false);
+    return folder ? DeleteBackupsOf(*folder, err) : status;
   }
   if (!dir->count()) {
     err << "Name a command and a folder: kestrune-cli COMMAND FOLDER.\nRun with --help for the commands.\n";
@@ -146,8 +154,8 @@ int RunOldForm(int argc, const char* const* argv, std::ostream& out, std::ostrea
   }
   a.blank.titles = *titleSets;
   a.blank.menus = *menuSets;
-  const auto folder = OpenFolderArgument(a.blankDir, err);
-  return folder ? BlankFolder(*folder, a.blank, out, err) : kExitFailed;
+  const auto folder = open(a.blankDir, a.blank.json);
+  return folder ? BlankFolder(*folder, a.blank, out, err) : status;
 }
 
 }  // namespace kestrune::cli

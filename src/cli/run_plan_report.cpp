@@ -47,6 +47,7 @@ nlohmann::ordered_json RunPlanJson(const RunPlan& plan) {
                      {"bytes_before", file.bytesBefore},
                      {"bytes_after", file.bytesAfter}});
   return {{"dry_run", true},
+          {"folder", plan.folder},
           {"files", std::move(files)},
           {"bytes_saved", plan.bytesSaved},
           {"new_backup_bytes", plan.newBackupBytes},

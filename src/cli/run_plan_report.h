@@ -1,5 +1,5 @@
 // kestrune-cli --dry-run: what a blanking run would change, file by file, as
-// text or as JSON with stable keys ("files": [{"name", "action",
+// text or as JSON with stable keys ("folder", "files": [{"name", "action",
 // "bytes_before", "bytes_after"}], "bytes_saved", "new_backup_bytes",
 // "folder_bytes_before", "folder_bytes_after").
 #pragma once

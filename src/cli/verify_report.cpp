@@ -39,8 +39,8 @@ nlohmann::ordered_json VerifyJson(const verify::Report& report) {
           {"findings", findings}};
 }
 
-int VerifyCommand(const std::string& dir, bool json, std::ostream& out) {
-  const verify::Report report = verify::VerifyFolder(dir);
+int VerifyCommand(const std::string& dir, bool json, std::ostream& out, const verify::ImageLayout* image) {
+  const verify::Report report = verify::VerifyFolder(dir, image);
   if (json) {
     out << VerifyJson(report).dump(2) << '\n';
   } else {
@@ -52,10 +52,11 @@ int VerifyCommand(const std::string& dir, bool json, std::ostream& out) {
   return report.Errors() == 0 ? kExitOk : kExitFailed;
 }
 
-std::string VerifiedLine(const std::string& dir) {
-  const verify::Report report = verify::VerifyFolder(dir);
+std::string VerifiedLine(const std::string& dir) { return VerifiedLine(verify::VerifyFolder(dir), dir); }
+
+std::string VerifiedLine(const verify::Report& report, const std::string& argument) {
   if (report.Errors() == 0) return "verified: no errors";
-  return "verified: " + Plural(report.Errors(), "error") + " (see kestrune-cli --verify " + dir + ")";
+  return "verified: " + Plural(report.Errors(), "error") + " (see kestrune-cli --verify " + argument + ")";
 }
 
 }  // namespace kestrune

@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "dvd_files.h"
 #include "file_layer.h"
 #include "fixtures.h"
 #include "locked_file.h"
@@ -44,7 +45,8 @@ class HeldFiles : public ::testing::Test {
 // The IFO of title set 2 cannot be opened while the run's plan reads it: on
 // Windows another program holds it without sharing it; on POSIX it has no
 // read permission (root, who reads any file, looks at the files as "nobody"
-// meanwhile, where Linux lets it).
+// meanwhile, where Linux lets it; the folder is then made writable for
+// "nobody", so that the IFO is all it cannot use).
 class UnreadableIfo {
  public:
   explicit UnreadableIfo(const std::string& path) : path_(path) {
@@ -55,6 +57,8 @@ class UnreadableIfo {
     ok_ = ::chmod(path.c_str(), 0) == 0;
 #if defined(__linux__)
     if (ok_ && ::geteuid() == 0) {
+      folder_ = FolderPartOf(path);
+      ::chmod(folder_.c_str(), 0777);
       rootsFsuid_ = ::setfsuid(kNobody);
       ok_ = static_cast<uid_t>(::setfsuid(static_cast<uid_t>(-1))) == kNobody;
     }
@@ -67,6 +71,7 @@ class UnreadableIfo {
 #else
 #if defined(__linux__)
     if (rootsFsuid_ >= 0) ::setfsuid(static_cast<uid_t>(rootsFsuid_));
+    if (!folder_.empty()) ::chmod(folder_.c_str(), 0755);
 #endif
     ::chmod(path_.c_str(), 0644);
 #endif
@@ -82,6 +87,7 @@ class UnreadableIfo {
 #elif defined(__linux__)
   static constexpr uid_t kNobody = 65534;
   int rootsFsuid_ = -1;
+  std::string folder_;  // made writable for "nobody" meanwhile
 #endif
 };
 

@@ -227,8 +227,31 @@ void RequireTable(IfoReport& report, const std::string& file, const char* table,
   }
 }
 
-void CompareBup(IfoReport& report, const fs::path& dir, const std::string& ifoName,
+// A file of a disc image, read whole through libdvdread; nothing when it is
+// not there.
+std::optional<std::vector<std::uint8_t>> ReadImageFile(dvd_reader_t* dvd, int titleSet, dvd_read_domain_t domain) {
+  dvd_file_t* file = DVDOpenFile(dvd, titleSet, domain);
+  if (file == nullptr) return std::nullopt;
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(std::max<ssize_t>(DVDFileSize(file), 0)) * 2048);
+  const ssize_t got = DVDReadBytes(file, bytes.data(), bytes.size());
+  DVDCloseFile(file);
+  bytes.resize(static_cast<std::size_t>(std::max<ssize_t>(got, 0)));
+  return bytes;
+}
+
+// Each IFO against its BUP: the files of a folder, or through libdvdread
+// those of a disc image (`dir` is then the image file).
+void CompareBup(IfoReport& report, const fs::path& dir, dvd_reader_t* dvd, int titleSet, const std::string& ifoName,
                 const std::string& bupName) {
+  if (fs::is_regular_file(dir)) {
+    const auto ifo = ReadImageFile(dvd, titleSet, DVD_READ_INFO_FILE);
+    const auto bup = ReadImageFile(dvd, titleSet, DVD_READ_INFO_BACKUP_FILE);
+    if (!bup)
+      report.problems.push_back(bupName + " is missing");
+    else if (ifo != bup)
+      report.problems.push_back(bupName + " differs from " + ifoName);
+    return;
+  }
   const std::vector<std::uint8_t> ifo = ReadFile(dir / ifoName);
   const std::vector<std::uint8_t> bup = ReadFile(dir / bupName);
   if (!fs::exists(dir / bupName)) {
@@ -606,7 +629,7 @@ IfoReport OpenAllIfos(const fs::path& folder) {
       RequireTable(report, "VIDEO_TS.IFO", "VMGM_VOBU_ADMAP", mat.vmgm_vobu_admap,
                    ifo->menu_vobu_admap);
       ifoClose(ifo);
-      CompareBup(report, dir, "VIDEO_TS.IFO", "VIDEO_TS.BUP");
+      CompareBup(report, dir, dvd, 0, "VIDEO_TS.IFO", "VIDEO_TS.BUP");
     }
 
     for (int n = 1; n <= std::min(report.vmg.titleSets, kMaxTitleSets); ++n) {
@@ -673,7 +696,7 @@ IfoReport OpenAllIfos(const fs::path& folder) {
       RequireTable(report, name, "VTS_C_ADT", mat.vts_c_adt, ifo->vts_c_adt);
       RequireTable(report, name, "VTS_VOBU_ADMAP", mat.vts_vobu_admap, ifo->vts_vobu_admap);
       ifoClose(ifo);
-      CompareBup(report, dir, name, VtsName(n, 0, "BUP"));
+      CompareBup(report, dir, dvd, n, name, VtsName(n, 0, "BUP"));
       report.titleSets.push_back(std::move(set));
     }
     DVDClose(dvd);

@@ -4,8 +4,10 @@
 // lays the sets out the way a mastering tool does, so that tests can tell a
 // rewritten folder is still a disc and not only something Kestrune accepts.
 //
-// Every function takes `folder`: a VIDEO_TS folder, or a folder holding one.
-// None of them throws for a broken disc: problems come back in the report.
+// Every function takes `folder`: a VIDEO_TS folder, or a folder holding one;
+// OpenAllIfos and the playback functions also a disc image file, read as
+// libdvdread and libdvdnav read it. None of them throws for a broken disc:
+// problems come back in the report.
 #pragma once
 
 #include <cstdint>

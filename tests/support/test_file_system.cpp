@@ -141,4 +141,11 @@ std::error_code TestFileSystem::Delete(const std::string& path) {
 
 void TestFileSystem::Discard(const std::string& path) { inner_.Discard(path); }
 
+std::error_code TestFileSystem::CreateFolder(const std::string& dir) {
+  if (const std::error_code injected = NextChange()) return injected;
+  return inner_.CreateFolder(dir);
+}
+
+void TestFileSystem::DiscardFolder(const std::string& dir) { inner_.DiscardFolder(dir); }
+
 }  // namespace kestrune::test

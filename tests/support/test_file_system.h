@@ -84,6 +84,11 @@ class TestFileSystem final : public FileSystem {
   std::error_code RenameNoReplace(const std::string& from, const std::string& to) override;
   std::error_code Delete(const std::string& path) override;
   void Discard(const std::string& path) override;
+  // A change that can fail like the others; not journaled (no run makes a
+  // folder, and a crash leaves at most an empty one).
+  std::error_code CreateFolder(const std::string& dir) override;
+  void DiscardFolder(const std::string& dir) override;
+  bool Unchangeable(const std::string& dir) override { return inner_.Unchangeable(dir); }
 
  private:
   class WatchedNewFile;

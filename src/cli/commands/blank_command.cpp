@@ -1,6 +1,8 @@
 // kestrune-cli blank FOLDER [--titles LIST] [--menus LIST] [--vmg-menu]
 // [options] [--dry-run [--json]]: the window's "Blank!" on the chosen title
 // sets, then the folder's rows and the line about the folder it leaves.
+// kestrune-cli blank IMAGE --output NEW-IMAGE [...]: the same on a disc
+// image's files, mastered into a new image.
 #include <ostream>
 
 #include "cli_app.h"
@@ -14,6 +16,10 @@
 #include "title_list.h"
 #include "title_set.h"
 #include "verify_report.h"
+#if KESTRUNE_IMAGES
+#include "blank_image.h"
+#include "progress_bar.h"
+#endif
 
 namespace kestrune::cli {
 
@@ -48,30 +54,85 @@ RunChoices ChoicesOf(const BlankOptions& o) {
 }
 
 // A refused run: its status message, then what it found and where.
-int Refused(const TTitleSet& run, std::ostream& err) {
+std::string RefusalOf(const TTitleSet& run) {
   std::string message = StatusMessage(run.FStatus);
   if (!run.FStatusDetail.empty()) message += "\n" + run.FStatusDetail;
-  return Fail(message, err);
+  return message;
 }
+
+int Refused(const TTitleSet& run, std::ostream& err) { return Fail(RefusalOf(run), err); }
+
+// The whole run against a plan of the folder, and what it would change.
+int PlanRun(const std::string& dir, const BlankOptions& options, std::ostream& out, std::ostream& err) {
+  TTitleSet run(dir);
+  if (run.FStatus != kStatusOk) return Fail(StatusMessage(run.FStatus), err);
+  FillRun(run, ChoicesOf(options));
+  try {
+    PlannedFolder plan(run.FDvdDir);
+    if (run.ProcessPlanned(plan) != kStatusOk) return Refused(run, err);
+    const RunPlan changes = DescribePlan(plan, run.FDvdDir);
+    if (options.json)
+      out << RunPlanJson(changes).dump(2) << '\n';
+    else
+      PrintRunPlan(changes, out);
+  } catch (const FileError& e) {
+    err << e.what() << '\n';
+    return kExitFileError;
+  }
+  return kExitOk;
+}
+
+#if KESTRUNE_IMAGES
+// A disc image: its files blanked without backups (the image is the backup,
+// and is never changed) and mastered into the new image; a dry run plans on
+// the image's files and writes nothing.
+int BlankImage(const DvdFolder& folder, BlankOptions options, std::ostream& out, std::ostream& err) {
+  options.noBackup = true;
+  if (!options.output.empty()) {
+    if (std::string refusal = image::NewImageRefusal(options.output); !refusal.empty()) return Fail(refusal, err);
+  }
+  if (options.dryRun) {
+    const auto reading = folder.ReadThrough();
+    return PlanRun(folder.dir, options, out, err);
+  }
+  if (options.output.empty()) {
+    err << RefusalToChange(folder, "name the new image to blank it into with --output NEW-IMAGE.") << '\n';
+    return kExitUsage;
+  }
+  ProgressBar bar(err, IsTerminal(err));
+  const image::MasterResult result = image::BlankIntoNewImage(
+      *folder.image, options.output,
+      [&](const std::string& videoTs) -> std::string {
+        TTitleSet run(videoTs);
+        if (run.FStatus != kStatusOk) return StatusMessage(run.FStatus);
+        FillRun(run, ChoicesOf(options));
+        run.Process();
+        return run.FStatus == kStatusOk ? std::string() : RefusalOf(run);
+      },
+      &bar);
+  return ReportNewImage(result, options.output, out, err);
+}
+#endif
 
 }  // namespace
 
 int BlankFolder(const DvdFolder& folder, const BlankOptions& options, std::ostream& out, std::ostream& err) {
+#if KESTRUNE_IMAGES
+  if (folder.IsImage()) return BlankImage(folder, options, out, err);
+#endif
+  if (!options.output.empty()) {
+    err << "--output names the new image a disc image is blanked into; a folder is blanked in place.\n";
+    return kExitUsage;
+  }
+  const std::string rename = "kestrune-cli rename-upper \"" + folder.dir + "\"";
+  if (std::string refusal = disc::RefusalToBlank(folder.named, options.dryRun, rename); !refusal.empty())
+    return Fail(refusal, err);
+  // The still time was checked as a whole number when the options were read.
+  if (options.dryRun) return PlanRun(folder.dir, options, out, err);
   TTitleSet run(folder.dir);
   if (run.FStatus != kStatusOk) return Fail(StatusMessage(run.FStatus), err);
-  // The still time was checked as a whole number when the options were read.
   FillRun(run, ChoicesOf(options));
   try {
-    if (options.dryRun) {
-      PlannedFolder plan(run.FDvdDir);
-      if (run.ProcessPlanned(plan) != kStatusOk) return Refused(run, err);
-      const RunPlan changes = DescribePlan(plan, run.FDvdDir);
-      if (options.json)
-        out << RunPlanJson(changes).dump(2) << '\n';
-      else
-        PrintRunPlan(changes, out);
-      return kExitOk;
-    }
     run.Process();
   } catch (const FileError& e) {
     err << e.what() << '\n';
@@ -79,7 +140,7 @@ int BlankFolder(const DvdFolder& folder, const BlankOptions& options, std::ostre
   }
   if (run.FStatus != kStatusOk) return Refused(run, err);
   PrintRows(folder, out);
-  out << VerifiedLine(folder.dir) << '\n';
+  out << VerifiedLine(verify::VerifyFolder(folder.dir), folder.named.argument) << '\n';
   return kExitOk;
 }
 
@@ -111,6 +172,8 @@ class BlankCommand final : public Command {
         ->check(CheckWholeNumber);
     auto* dryRun = app.add_flag("--dry-run", o.dryRun, "Print what the run would change and save; change nothing");
     app.add_flag("--json", o.json, "With --dry-run: print it as JSON")->needs(dryRun);
+    app.add_option("--output", o.output, "Of a disc image: the new image it is blanked into (it is never changed)")
+        ->type_name("NEW-IMAGE");
     app.footer("Without options a run keeps backups, removes the audio and sub-picture mapping\n"
                "and the cells' still times. Exit status: 0 done, 1 refused or failed, 2 usage\n"
                "error, 3 a file could not be written.");
@@ -122,6 +185,7 @@ class BlankCommand final : public Command {
     if (!menus_.empty()) options_.menus = *ParseTitleSetList(menus_);
     return BlankFolder(folder, options_, out, err);
   }
+  bool PrintsJson() const override { return options_.json; }
 
  private:
   BlankOptions options_;

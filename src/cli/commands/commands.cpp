@@ -8,6 +8,9 @@
 
 namespace kestrune::cli {
 
+const char kFolderHelp[] =
+    "The disc: its VIDEO_TS folder, the folder holding VIDEO_TS, one of its IFO files, or a disc image";
+
 // Each is defined in its own file, NAME_command.cpp.
 std::unique_ptr<Command> MakeListCommand();
 std::unique_ptr<Command> MakeInfoCommand();
@@ -18,6 +21,9 @@ std::unique_ptr<Command> MakeRestoreCommand();
 std::unique_ptr<Command> MakeDeleteBackupsCommand();
 std::unique_ptr<Command> MakeThumbnailsCommand();
 std::unique_ptr<Command> MakeReportCommand();
+std::unique_ptr<Command> MakeRenameUpperCommand();
+std::unique_ptr<Command> MakeExtractCommand();
+std::unique_ptr<Command> MakeMasterCommand();
 
 const std::vector<CommandEntry>& Commands() {
   static const std::vector<CommandEntry> commands = {
@@ -30,6 +36,11 @@ const std::vector<CommandEntry>& Commands() {
       {"delete-backups", "Delete every backup (NAME~) in FOLDER", MakeDeleteBackupsCommand},
       {"thumbnails", "Write a PNG of every title and menu of FOLDER into OUTDIR", MakeThumbnailsCommand},
       {"report", "Write one HTML page of FOLDER's titles, menus and sizes, with their pictures", MakeReportCommand},
+      {"rename-upper", "Give the DVD files of FOLDER named in lower case their upper-case names",
+       MakeRenameUpperCommand},
+      {"extract", "Copy the VIDEO_TS of a disc image into DIR/VIDEO_TS", MakeExtractCommand, "IMAGE",
+       "The disc image (an ISO file of a DVD-Video)"},
+      {"master", "Make a DVD-Video disc image of FOLDER (with genisoimage)", MakeMasterCommand},
   };
   return commands;
 }

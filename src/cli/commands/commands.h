@@ -1,8 +1,9 @@
 // The subcommands of kestrune-cli ("kestrune-cli list FOLDER", ...). Each has
 // a file of its own in this folder, which defines its options and what it
 // runs, and one line in the table of commands.cpp; the parser (cli_app.cpp)
-// gives every one the FOLDER argument, its --help and its usage errors. A
-// command only calls the core: the rules are there.
+// gives every one its disc argument (FOLDER, or IMAGE for extract), its
+// --help and its usage errors. A command only calls the core and the image
+// layer: the rules are there.
 #pragma once
 
 #include <CLI/CLI.hpp>
@@ -12,6 +13,9 @@
 #include <vector>
 
 #include "folder_argument.h"
+#if KESTRUNE_IMAGES
+#include "master.h"
+#endif
 
 namespace kestrune {
 struct BackupResult;
@@ -25,14 +29,22 @@ class Command {
   // Adds the command's own options to `app`, which holds FOLDER already.
   virtual void AddOptions(CLI::App& app) = 0;
   // Runs the command on `folder` once its options are parsed; returns the
-  // exit status (kExitOk, kExitFailed, kExitFileError).
+  // exit status (kExitOk, kExitFailed, kExitUsage, kExitFileError).
   virtual int Run(const DvdFolder& folder, std::ostream& out, std::ostream& err) = 0;
+  // True when it was asked for JSON: the folder it works on is said there,
+  // not on a first line of text.
+  virtual bool PrintsJson() const { return false; }
 };
+
+// The help of the disc argument of most commands.
+extern const char kFolderHelp[];
 
 struct CommandEntry {
   const char* name;     // as typed: "delete-backups"
   const char* summary;  // its line in kestrune-cli --help
   std::unique_ptr<Command> (*make)();
+  const char* argument = "FOLDER";       // the disc argument, as its help names it
+  const char* argumentHelp = kFolderHelp;
 };
 
 // Every subcommand, in the order kestrune-cli --help lists them.
@@ -44,6 +56,9 @@ const CommandEntry* FindCommand(const std::string& name);
 
 // The rows the window's three lists would show, one a line.
 void PrintRows(const DvdFolder& folder, std::ostream& out);
+// The verifier's findings (of an image, with where its files lie); exit 1
+// when one is an error.
+int VerifyDisc(const DvdFolder& folder, bool json, std::ostream& out);
 // The disc model as text or JSON; exit 1 when a table is damaged.
 int ShowInfo(const DvdFolder& folder, bool json, std::ostream& out, std::ostream& err);
 int RestoreFolder(const DvdFolder& folder, std::ostream& out, std::ostream& err);
@@ -59,12 +74,23 @@ struct BlankOptions {
   std::string replacement;  // --replacement FILE: empty when not given
   std::string stillTime;    // --still-time N: empty when not given
   bool dryRun = false, json = false;
+  std::string output;       // --output NEW-IMAGE, for a disc image: empty when not given
 };
 // Runs the engine, then lists the folder as it now is; with dryRun, makes the
-// same run against a plan of the folder and prints what it would change.
+// same run against a plan of the folder and prints what it would change. A
+// disc image is blanked into the new image `output` (the image itself is
+// never changed); its dry run plans on the image's files.
 int BlankFolder(const DvdFolder& folder, const BlankOptions& options, std::ostream& out, std::ostream& err);
 
 // The message of a title set list that is none (exit status 2).
 extern const char kBadTitleSetList[];
+
+#if KESTRUNE_IMAGES
+// A new image mastered (master, blank IMAGE --output): its rows and the line
+// about what it holds, or why it is not there; the exit status (0, 1, or 3
+// when it could not be written).
+int ReportNewImage(const image::MasterResult& result, const std::string& imagePath, std::ostream& out,
+                   std::ostream& err);
+#endif
 
 }  // namespace kestrune::cli

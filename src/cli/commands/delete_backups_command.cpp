@@ -1,11 +1,19 @@
 // kestrune-cli delete-backups FOLDER: deletes every backup (NAME~); names on
 // standard error what it passed over.
+#include <ostream>
+
 #include "backup_commands.h"
+#include "cli_app.h"
 #include "commands.h"
 
 namespace kestrune::cli {
 
 int DeleteBackupsOf(const DvdFolder& folder, std::ostream& err) {
+  if (std::string refusal = RefusalToChange(folder, "it holds no backups (NAME~), which runs make in folders.");
+      !refusal.empty()) {
+    err << refusal << '\n';
+    return kExitFailed;
+  }
   return ReportBackupResult(DeleteBackups(folder.dir), err);
 }
 

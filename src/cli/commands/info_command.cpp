@@ -15,6 +15,7 @@ namespace kestrune::cli {
 // be read or a table is damaged, with each problem on `err` after whatever
 // could be read.
 int ShowInfo(const DvdFolder& folder, bool json, std::ostream& out, std::ostream& err) {
+  const auto reading = folder.ReadThrough();
   const disc::Disc model = disc::ReadDisc(folder.dir);
   if (json) {
     out << DiscInfoJson(model).dump(2) << '\n';
@@ -33,6 +34,7 @@ class InfoCommand final : public Command {
   int Run(const DvdFolder& folder, std::ostream& out, std::ostream& err) override {
     return ShowInfo(folder, json_, out, err);
   }
+  bool PrintsJson() const override { return json_; }
 
  private:
   bool json_ = false;

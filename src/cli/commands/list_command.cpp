@@ -12,6 +12,7 @@
 namespace kestrune::cli {
 
 void PrintRows(const DvdFolder& folder, std::ostream& out) {
+  const auto reading = folder.ReadThrough();
   const ScanRows rows = FindTitleSetRows(folder.dir, "", false);
   for (const auto* list : {&rows.vmg, &rows.videos, &rows.menus})
     for (const ScanRow& row : *list) out << row.text << '\n';
@@ -23,6 +24,7 @@ namespace {
 // "folder", "vmg", "titles", "menus"; each row has "title_set" (0 for the
 // video manager), "text" (as printed) and "bytes" (null if not measured).
 nlohmann::ordered_json RowsJson(const DvdFolder& folder) {
+  const auto reading = folder.ReadThrough();
   const ScanRows rows = FindTitleSetRows(folder.dir, "", false);
   const disc::Disc model = disc::ReadDisc(folder.dir);
   auto row = [](const ScanRow& r, int titleSet, std::int64_t bytes) {
@@ -60,6 +62,7 @@ class ListCommand final : public Command {
       PrintRows(folder, out);
     return kExitOk;
   }
+  bool PrintsJson() const override { return json_; }
 
  private:
   bool json_ = false;

@@ -9,6 +9,11 @@
 namespace kestrune::cli {
 
 int RestoreFolder(const DvdFolder& folder, std::ostream& out, std::ostream& err) {
+  if (std::string refusal = RefusalToChange(folder, "it holds no backups (NAME~), which runs make in folders.");
+      !refusal.empty()) {
+    err << refusal << '\n';
+    return kExitFailed;
+  }
   const int code = ReportBackupResult(RestoreBackups(folder.dir), err);
   PrintRows(folder, out);
   return code;

@@ -19,6 +19,7 @@ bool IsInformationFile(const std::string& name) {
 
 RunPlan DescribePlan(const PlannedFolder& plan, const std::string& dir) {
   RunPlan result;
+  result.folder = dir;
   for (const std::string& name : ListFolder(dir).value_or(std::vector<std::string>{}))
     if (FileExists(dir + name)) result.folderBytesBefore += EntrySize(dir + name).value_or(0);
 

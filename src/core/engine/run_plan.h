@@ -20,6 +20,7 @@ struct FileChange {
 };
 
 struct RunPlan {
+  std::string folder;               // the folder planned on, ending in its delimiter
   std::vector<FileChange> files;    // in the order the run first changes them
   std::int64_t bytesSaved = 0;      // by the DVD files; backups are not counted
   std::int64_t newBackupBytes = 0;  // held by the backups the run makes, freed by deleting them

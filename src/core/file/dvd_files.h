@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace kestrune {
@@ -30,6 +31,33 @@ std::string FolderPartOf(const std::string& path);
 // and S that such a file system takes them for. Names that fold alike may
 // name one entry there.
 std::string FoldedName(const std::string& name);
+// True for the name of a file of a VIDEO_TS folder, spelt as the disc model,
+// the engine and the backups spell it, in upper case: VIDEO_TS.IFO, .BUP and
+// .VOB, VTS_nn_0.IFO, .BUP and .VOB, VTS_nn_k.VOB (nn from 01 to 99, k from
+// 1 to 9).
+bool IsDvdFileName(const std::string& name);
+
+// How the DVD files of a folder (and their backups, NAME~) are spelt there.
+// A name spelt in lower or mixed case (video_ts.ifo, Vts_01_1.VOB) is
+// "respelt" only where the file system tells cases apart, so that opening
+// the upper-case name does not find it; on Windows and vfat it is the same
+// name and nothing is respelt.
+struct FolderSpelling {
+  struct Respelt {
+    std::string name;    // "VTS_01_0.IFO", "VTS_01_0.IFO~"
+    std::string onDisk;  // "vts_01_0.ifo", "vts_01_0.ifo~"
+  };
+  std::vector<Respelt> respelt;  // in the order of the names
+  // One name spelt two ways, both in the folder (VTS_01_0.IFO and
+  // vts_01_0.ifo): which of them is the disc's file cannot be told.
+  std::vector<std::pair<std::string, std::string>> twice;
+  bool listed = false;  // the folder could be listed; nothing is known otherwise
+
+  bool Clean() const { return respelt.empty() && twice.empty(); }
+};
+// Reads the folder's listing once.
+FolderSpelling SpellingOf(const std::string& dir);
+
 // Size in bytes of the entry named `path` (a folder counts, with size 0), or -1.
 std::int64_t GetFileSize64(const std::string& path);
 // Summed size of the title video files prefix + "1.VOB" .. prefix + "9.VOB".

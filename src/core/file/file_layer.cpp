@@ -160,4 +160,46 @@ bool RenameNoReplace(const std::string& from, const std::string& to) {
 
 bool DeleteFile(const std::string& path) { return Succeeded(CurrentFileSystem().Delete(path)); }
 
+FileWriter::FileWriter(const std::string& path) : path_(path), temporary_(TemporaryNameFor(path)) {
+  std::error_code error;
+  file_ = CurrentFileSystem().CreateNew(temporary_, error);
+  if (!file_) throw FileError(path_, "create", error);
+}
+
+FileWriter::~FileWriter() {
+  if (settled_) return;
+  file_.reset();  // closed first: Windows deletes no file that is open
+  CurrentFileSystem().Discard(temporary_);
+}
+
+void FileWriter::Fail(const char* action, std::error_code error) {
+  file_.reset();
+  CurrentFileSystem().Discard(temporary_);
+  settled_ = true;
+  throw FileError(path_, action, error);
+}
+
+void FileWriter::Write(std::span<const std::uint8_t> bytes) {
+  if (const std::error_code error = file_->Write(bytes)) Fail("write", error);
+}
+
+void FileWriter::Finish() {
+  // Flushed through the handle that wrote it, before it is closed.
+  if (const std::error_code error = file_->FlushData()) Fail("flush", error);
+  if (const std::error_code error = file_->Close()) Fail("write", error);
+  finished_ = true;
+}
+
+void FileWriter::Commit() {
+  if (!finished_) Finish();
+  if (const std::error_code error = CurrentFileSystem().RenameNoReplace(temporary_, path_)) Fail("create", error);
+  settled_ = true;
+}
+
+void MakeFolder(const std::string& dir) {
+  if (const std::error_code error = CurrentFileSystem().CreateFolder(dir)) throw FileError(dir, "create", error);
+}
+
+void RemoveEmptyFolder(const std::string& dir) { CurrentFileSystem().DiscardFolder(dir); }
+
 }  // namespace kestrune

@@ -66,6 +66,8 @@
 
 namespace kestrune {
 
+class NewFile;
+
 // A file that could not be created, written, copied or read while a run was
 // changing the folder. Carries the path and the system's reason.
 class FileError : public std::runtime_error {
@@ -80,7 +82,8 @@ class FileError : public std::runtime_error {
 };
 
 // Holds an advisory lock on a folder for as long as it lives, so that two
-// runs (or a run and a backup command) never change one folder at once. On
+// runs (or a run and a backup command) never change one folder at once. A
+// folder nothing can change (file_system.h: Unchangeable) is held at once. On
 // POSIX: flock on the folder. On Windows, which cannot lock a folder: the
 // folder's lock file LockFileName(), opened without sharing (a second opener
 // is refused) and deleted by the system when the holder closes it or ends.
@@ -189,5 +192,38 @@ std::optional<std::vector<std::string>> ListFolder(const std::string& dir);
 // Opens `path` read-only and gives its size when it is a file (not a folder)
 // that can be read right now; nothing otherwise.
 std::optional<std::int64_t> ReadableFileSize(const std::string& path);
+
+// A new file too large to hold in memory (a VOB copied out of a disc image),
+// written piece by piece under its temporary name (TemporaryNameFor), then
+// flushed and closed (Finish), then renamed to its name, never replacing an
+// entry (Commit): the name holds nothing or the complete flushed file, and
+// what was there before is never lost. Until it is committed, the temporary
+// file goes with the writer. The rename is on the disk once the folder is
+// flushed. Every step throws FileError.
+class FileWriter {
+ public:
+  explicit FileWriter(const std::string& path);
+  ~FileWriter();
+  FileWriter(const FileWriter&) = delete;
+  FileWriter& operator=(const FileWriter&) = delete;
+  void Write(std::span<const std::uint8_t> bytes);
+  void Finish();
+  void Commit();  // file_exists when an entry has the name
+  const std::string& Path() const { return path_; }
+
+ private:
+  [[noreturn]] void Fail(const char* action, std::error_code error);
+  std::string path_, temporary_;
+  std::unique_ptr<NewFile> file_;
+  bool finished_ = false;
+  bool settled_ = false;  // committed, or discarded after a failure: nothing left for the destructor
+};
+
+// Makes the folder `dir` (its parent must be there); on the disk once the
+// parent is flushed. Throws FileError.
+void MakeFolder(const std::string& dir);
+// Removes the empty folder `dir`, tidying after a failure: nothing is
+// reported, and a folder that is not empty stays.
+void RemoveEmptyFolder(const std::string& dir);
 
 }  // namespace kestrune

@@ -80,6 +80,16 @@ class FileSystem {
   // Removes what a failed write left under the temporary name `path`. Tidying
   // after a failure, not a change the run makes: nothing is reported.
   virtual void Discard(const std::string& path) = 0;
+  // Makes the folder `dir`, whose parent is there (file_exists when an entry
+  // has its name). On the disk once its parent is flushed.
+  virtual std::error_code CreateFolder(const std::string& dir) = 0;
+  // Removes the empty folder `dir` that a failed extraction made. Tidying, as
+  // Discard is: nothing is reported.
+  virtual void DiscardFolder(const std::string& dir) = 0;
+  // True for a folder that nothing can change, so that no lock is needed to
+  // read it while a run is planned on it (FolderLock holds it at once): the
+  // files of a disc image shown as a folder.
+  virtual bool Unchangeable(const std::string& /*dir*/) { return false; }
 };
 
 // The system's file system: POSIX or Windows, as the engine was built.

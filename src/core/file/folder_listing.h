@@ -2,7 +2,9 @@
 // its files opened and measured relative to it. On POSIX the folder is held
 // by a descriptor, so that its path is resolved once instead of once per file
 // name; on Windows its entries are searched in one pass (FindFirstFileExW)
-// and its files opened by full path. Used by the folder scan.
+// and its files opened by full path. Used by the folder scan. While another
+// file system than the system's is in use (file_system.h: a disc image's
+// files, a test's), every look goes through that one instead.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +14,8 @@
 #include <string_view>
 
 namespace kestrune {
+
+class FileSystem;
 
 // What a directory entry says about itself without being opened.
 enum class EntryKind {
@@ -50,6 +54,14 @@ class FolderHandle {
   std::optional<std::int64_t> EntrySize(const char* name) const;
 
  private:
+  // The system's own look (platform/posix, platform/win32).
+  void OpenSystem(const std::string& dir);
+  bool SystemEntries(const std::function<void(std::string_view name, EntryKind kind)>& visit) const;
+  bool SystemReadableFile(const char* name, EntryKind listed) const;
+  std::optional<std::int64_t> SystemReadableFileSize(const char* name) const;
+  std::optional<std::int64_t> SystemEntrySize(const char* name) const;
+
+  FileSystem* through_ = nullptr;  // the file system in use, when it is not the system's
   std::string dir_;   // the folder, ending in its delimiter (what Windows opens names under)
   int fd_ = -1;       // the folder's descriptor (POSIX)
   bool open_ = false;

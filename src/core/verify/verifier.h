@@ -57,7 +57,8 @@ struct SetData {
 class Verifier {
  public:
   explicit Verifier(const std::string& folder);
-  Report Run();
+  // `image`: where the files lie in the disc image the folder is read from.
+  Report Run(const ImageLayout* image = nullptr);
 
  private:
   // Reading.
@@ -73,6 +74,7 @@ class Verifier {
   void CheckTables(const SetData& set);  // tables inside the IFO, after the MAT, not overlapping
   void CheckSetSizes(SetData& set);      // 0x1C, 0xC0, 0xC4, 0x0C against the files
   void CheckDiscLayout();                // TT_SRPT start sectors, title set count
+  void CheckImageLayout(const ImageLayout& image);  // each file of an image where the MATs and TT_SRPT put it
   void CheckVtsAtrt();                   // VMG_VTS_ATRT mirrors every VTSI_MAT
   void CheckTitles();                    // TT_SRPT and VTS_PTT_SRPT reach chains and programs
   void CheckDomain(const Domain& domain);        // chains, cells, C_ADT, VOBU_ADMAP, commands

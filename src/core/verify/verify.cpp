@@ -63,7 +63,10 @@ std::string Describe(const Finding& f) {
   return text;
 }
 
-Report VerifyFolder(const std::string& folder) { return Verifier(folder).Run(); }
+Report VerifyFolder(const std::string& folder, const ImageLayout* image) {
+  Verifier verifier(folder);
+  return verifier.Run(image);
+}
 
 Verifier::Verifier(const std::string& folder) : sizes_(WithTrailingDelimiter(folder)) {
   report_.folder = WithTrailingDelimiter(folder);
@@ -182,7 +185,7 @@ std::optional<std::vector<std::uint8_t>> Verifier::ReadVobBytes(const VobSet& vo
   return std::nullopt;
 }
 
-Report Verifier::Run() {
+Report Verifier::Run(const ImageLayout* image) {
   vmg_.number = 0;
   LoadSet(vmg_);
   const int counted = vmg_.modelRead ? vmg_.vmg.mat.titleSetCount : 0;
@@ -206,6 +209,7 @@ Report Verifier::Run() {
     CheckSetSizes(*set);
   }
   CheckDiscLayout();
+  if (image != nullptr) CheckImageLayout(*image);
   CheckVtsAtrt();
   CheckTitles();
   std::vector<Domain> domains = DomainsOf(vmg_);

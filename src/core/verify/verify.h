@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -48,9 +49,21 @@ struct Report {
   int Notes() const { return Count(Severity::kNote); }
 };
 
+// Where a file of a disc image lies in the image: its first sector (from the
+// image's start) and its size. Players find a set's files by sector numbers,
+// not by name, so an image whose files lie elsewhere fails on them.
+struct ImagePlacement {
+  std::int64_t firstSector = 0;
+  std::int64_t bytes = 0;
+};
+using ImageLayout = std::map<std::string, ImagePlacement>;  // by DVD file name, "VTS_01_1.VOB"
+
 // Verifies the folder. Never throws for a damaged or missing file: each is
-// a finding, and the other files are still verified.
-Report VerifyFolder(const std::string& folder);
+// a finding, and the other files are still verified. With `image`, the
+// folder is the VIDEO_TS of a disc image whose files lie as it says: each is
+// also checked to lie where the MATs and TT_SRPT put it, the sets one after
+// another from VIDEO_TS.IFO on (table "image", field "first sector").
+Report VerifyFolder(const std::string& folder, const ImageLayout* image = nullptr);
 
 const char* SeverityName(Severity severity);  // "error", "warning", "note"
 // "0x000C": how offsets appear in findings.

@@ -3,8 +3,10 @@
 if(WIN32)
   set(KESTRUNE_PLATFORM_SOURCES ${CMAKE_CURRENT_LIST_DIR}/win32/file_layer_win32.cpp
                                 ${CMAKE_CURRENT_LIST_DIR}/win32/folder_listing_win32.cpp
+                                ${CMAKE_CURRENT_LIST_DIR}/win32/folder_access_win32.cpp
                                 ${CMAKE_CURRENT_LIST_DIR}/win32/win32_support.cpp)
 else()
   set(KESTRUNE_PLATFORM_SOURCES ${CMAKE_CURRENT_LIST_DIR}/posix/file_layer_posix.cpp
-                                ${CMAKE_CURRENT_LIST_DIR}/posix/folder_listing_posix.cpp)
+                                ${CMAKE_CURRENT_LIST_DIR}/posix/folder_listing_posix.cpp
+                                ${CMAKE_CURRENT_LIST_DIR}/posix/folder_access_posix.cpp)
 endif()

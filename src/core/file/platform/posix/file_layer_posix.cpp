@@ -276,6 +276,12 @@ class PosixFileSystem final : public FileSystem {
   }
 
   void Discard(const std::string& path) override { ::unlink(path.c_str()); }
+
+  std::error_code CreateFolder(const std::string& dir) override {
+    return ::mkdir(dir.c_str(), 0755) == 0 ? std::error_code() : LastError();
+  }
+
+  void DiscardFolder(const std::string& dir) override { ::rmdir(dir.c_str()); }
 };
 
 }  // namespace
@@ -286,6 +292,10 @@ FileSystem& SystemFileSystem() {
 }
 
 FolderLock::FolderLock(const std::string& dir) {
+  if (CurrentFileSystem().Unchangeable(dir)) {
+    held_ = true;
+    return;
+  }
   const int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   handle_ = fd;
   held_ = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0;

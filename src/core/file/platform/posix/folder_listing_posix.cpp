@@ -43,7 +43,7 @@ bool IsDotOrDotDot(const char* name) {
 
 }  // namespace
 
-FolderHandle::FolderHandle(const std::string& dir) {
+void FolderHandle::OpenSystem(const std::string& dir) {
   fd_ = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd_ >= 0) {
     open_ = listable_ = true;
@@ -65,7 +65,7 @@ FolderHandle::~FolderHandle() {
   if (fd_ >= 0) ::close(fd_);
 }
 
-bool FolderHandle::ReadEntries(const std::function<void(std::string_view, EntryKind)>& visit) const {
+bool FolderHandle::SystemEntries(const std::function<void(std::string_view, EntryKind)>& visit) const {
   if (!listable_) return false;
 #if defined(__linux__)
   // The raw entry records: a whole folder of DVD files (some 400 names) fits
@@ -103,7 +103,7 @@ bool FolderHandle::ReadEntries(const std::function<void(std::string_view, EntryK
 #endif
 }
 
-bool FolderHandle::IsReadableFile(const char* name, EntryKind listed) const {
+bool FolderHandle::SystemReadableFile(const char* name, EntryKind listed) const {
   if (fd_ < 0) return false;
   const ScopedFd file(::openat(fd_, name, kReadFlags));
   if (file.fd < 0) return false;
@@ -112,7 +112,7 @@ bool FolderHandle::IsReadableFile(const char* name, EntryKind listed) const {
   return ::fstat(file.fd, &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
-std::optional<std::int64_t> FolderHandle::ReadableFileSize(const char* name) const {
+std::optional<std::int64_t> FolderHandle::SystemReadableFileSize(const char* name) const {
   if (fd_ < 0) return std::nullopt;
   const ScopedFd file(::openat(fd_, name, kReadFlags));
   struct stat st {};
@@ -120,7 +120,7 @@ std::optional<std::int64_t> FolderHandle::ReadableFileSize(const char* name) con
   return static_cast<std::int64_t>(st.st_size);
 }
 
-std::optional<std::int64_t> FolderHandle::EntrySize(const char* name) const {
+std::optional<std::int64_t> FolderHandle::SystemEntrySize(const char* name) const {
   if (fd_ < 0) return std::nullopt;
   struct stat st {};
   if (::fstatat(fd_, name, &st, 0) != 0) {

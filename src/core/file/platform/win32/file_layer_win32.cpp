@@ -377,6 +377,18 @@ class Win32FileSystem final : public FileSystem {
     const std::wstring wide = WideOrEmpty(path);
     if (!wide.empty()) ::DeleteFileW(wide.c_str());
   }
+
+  std::error_code CreateFolder(const std::string& dir) override {
+    std::error_code error;
+    std::wstring wide;
+    if (!Widen(dir, wide, error)) return error;
+    return ::CreateDirectoryW(wide.c_str(), nullptr) ? std::error_code() : LastError();
+  }
+
+  void DiscardFolder(const std::string& dir) override {
+    const std::wstring wide = WideOrEmpty(dir);
+    if (!wide.empty()) ::RemoveDirectoryW(wide.c_str());
+  }
 };
 
 }  // namespace
@@ -387,6 +399,10 @@ FileSystem& SystemFileSystem() {
 }
 
 FolderLock::FolderLock(const std::string& dir) {
+  if (CurrentFileSystem().Unchangeable(dir)) {
+    held_ = true;
+    return;
+  }
   const std::wstring lock = WideOrEmpty(LockPathFor(dir));
   if (lock.empty()) return;
   // No sharing: a second holder's open is refused until this one closes the

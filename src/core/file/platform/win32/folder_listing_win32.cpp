@@ -23,7 +23,8 @@ bool IsDotOrDotDot(const wchar_t* name) {
 
 }  // namespace
 
-FolderHandle::FolderHandle(const std::string& dir) : dir_(dir) {
+void FolderHandle::OpenSystem(const std::string& dir) {
+  dir_ = dir;
   const auto wide = win32::WidePath(dir);
   if (!wide || wide->empty()) return;
   const char last = dir_.back();
@@ -37,7 +38,7 @@ FolderHandle::FolderHandle(const std::string& dir) : dir_(dir) {
 
 FolderHandle::~FolderHandle() = default;
 
-bool FolderHandle::ReadEntries(const std::function<void(std::string_view, EntryKind)>& visit) const {
+bool FolderHandle::SystemEntries(const std::function<void(std::string_view, EntryKind)>& visit) const {
   if (!listable_) return false;
   const auto pattern = win32::WidePath(dir_ + "*");
   if (!pattern) return false;
@@ -54,7 +55,7 @@ bool FolderHandle::ReadEntries(const std::function<void(std::string_view, EntryK
   return complete;
 }
 
-bool FolderHandle::IsReadableFile(const char* name, EntryKind /*listed*/) const {
+bool FolderHandle::SystemReadableFile(const char* name, EntryKind /*listed*/) const {
   if (!open_) return false;
   const auto path = win32::WidePath(dir_ + name);
   if (!path) return false;
@@ -63,7 +64,7 @@ bool FolderHandle::IsReadableFile(const char* name, EntryKind /*listed*/) const 
   return win32::Handle(win32::OpenForReading(*path)).Valid();
 }
 
-std::optional<std::int64_t> FolderHandle::ReadableFileSize(const char* name) const {
+std::optional<std::int64_t> FolderHandle::SystemReadableFileSize(const char* name) const {
   if (!open_) return std::nullopt;
   const auto path = win32::WidePath(dir_ + name);
   if (!path) return std::nullopt;
@@ -73,7 +74,7 @@ std::optional<std::int64_t> FolderHandle::ReadableFileSize(const char* name) con
   return static_cast<std::int64_t>(size.QuadPart);
 }
 
-std::optional<std::int64_t> FolderHandle::EntrySize(const char* name) const {
+std::optional<std::int64_t> FolderHandle::SystemEntrySize(const char* name) const {
   if (!open_) return std::nullopt;
   return kestrune::EntrySize(dir_ + name);
 }
