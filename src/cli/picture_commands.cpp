@@ -9,8 +9,8 @@
 #include "dvd_files.h"
 #include "file_layer.h"
 #include "report_page.h"
+#include "progress_bar.h"
 #include "status.h"
-#include "terminal_progress.h"
 #if defined(KESTRUNE_HAVE_PICTURES)
 #include "disc_pictures.h"
 #endif
@@ -43,8 +43,13 @@ int ProblemsStatus(const disc::Disc& disc, std::ostream& err) {
 #if defined(KESTRUNE_HAVE_PICTURES)
 
 std::vector<picture::MadePicture> Pictures(const disc::Disc& disc, std::ostream& err) {
-  TerminalProgress progress(err, "pictures");
-  return picture::MakePictures(disc, [&](std::size_t done, std::size_t total) { progress.Show(done, total); });
+  ProgressBar bar(err, IsTerminal(err));
+  bool started = false;
+  return picture::MakePictures(disc, [&](std::size_t done, std::size_t total) {
+    if (!started) bar.StartCounting("Pictures", static_cast<std::int64_t>(total));
+    started = true;
+    bar.Update(static_cast<std::int64_t>(done));
+  });
 }
 
 // The pictures that could not be made, on `err`; those of menus without

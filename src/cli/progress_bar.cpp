@@ -56,18 +56,26 @@ bool IsTerminal(const std::ostream& err) {
 ProgressBar::ProgressBar(std::ostream& err, bool terminal, Clock clock)
     : err_(err), terminal_(terminal), clock_(std::move(clock)) {}
 
-std::string ProgressBar::Line(const std::string& what, std::int64_t done, std::int64_t total, double seconds) {
-  std::string line = what + "  " + Size(done);
-  if (total > 0) line += " of " + Size(total) + "  " + std::to_string(done * 100 / total) + "%";
+std::string ProgressBar::Line(const std::string& what, std::int64_t done, std::int64_t total, double seconds,
+                              bool counting) {
+  const auto amount = [&](std::int64_t n) { return counting ? std::to_string(n) : Size(n); };
+  std::string line = what + "  " + amount(done);
+  if (total > 0) line += " of " + amount(total) + "  " + std::to_string(done * 100 / total) + "%";
   if (seconds > 0 && done > 0) {
     const double rate = static_cast<double>(done) / seconds;
-    line += "  " + Size(static_cast<std::int64_t>(rate)) + "/s";
+    if (!counting) line += "  " + Size(static_cast<std::int64_t>(rate)) + "/s";
     if (total > done) line += "  " + ClockTime(static_cast<double>(total - done) / rate) + " left";
   }
   return line;
 }
 
-void ProgressBar::Start(const std::string& what, std::int64_t totalBytes) {
+void ProgressBar::Start(const std::string& what, std::int64_t totalBytes) { Begin(what, totalBytes, false); }
+
+void ProgressBar::StartCounting(const std::string& what, std::int64_t total) { Begin(what, total, true); }
+
+void ProgressBar::Begin(const std::string& what, std::int64_t totalBytes, bool counting) {
+  if (width_ > 0) Finish();  // the line of the work before
+  counting_ = counting;
   what_ = what;
   total_ = totalBytes;
   done_ = 0;
@@ -86,7 +94,7 @@ void ProgressBar::Draw(bool force) {
   const double now = clock_();
   if (!force && drawn_ >= 0 && now - drawn_ < kRedrawSeconds) return;
   drawn_ = now;
-  const std::string line = Line(what_, done_, total_, now - started_);
+  const std::string line = Line(what_, done_, total_, now - started_, counting_);
   err_ << '\r' << line;
   if (line.size() < width_) err_ << std::string(width_ - line.size(), ' ');
   width_ = line.size();

@@ -18,15 +18,23 @@ class ProgressBar : public Progress {
   using Clock = std::function<double()>;  // seconds, from any start
   // Draws on `err` only when `terminal`.
   ProgressBar(std::ostream& err, bool terminal, Clock clock = SteadySeconds);
+  ~ProgressBar() override { Finish(); }
+  ProgressBar(const ProgressBar&) = delete;
+  ProgressBar& operator=(const ProgressBar&) = delete;
   void Start(const std::string& what, std::int64_t totalBytes) override;
+  // Work counted in things, not bytes ("Pictures  12 of 198  6%  0:03 left").
+  void StartCounting(const std::string& what, std::int64_t total);
   void Update(std::int64_t doneBytes) override;
   void Finish() override;
 
-  // The line: "Extracting movie.iso  412.0 MiB of 1.0 GiB  40%  250.1 MiB/s  0:03 left".
-  static std::string Line(const std::string& what, std::int64_t done, std::int64_t total, double seconds);
+  // The line: "Extracting movie.iso  412.0 MiB of 1.0 GiB  40%  250.1 MiB/s  0:03 left";
+  // of things counted, "Pictures  12 of 198  6%  0:03 left".
+  static std::string Line(const std::string& what, std::int64_t done, std::int64_t total, double seconds,
+                          bool counting = false);
   static double SteadySeconds();
 
  private:
+  void Begin(const std::string& what, std::int64_t total, bool counting);
   void Draw(bool force);
 
   std::ostream& err_;
@@ -34,6 +42,7 @@ class ProgressBar : public Progress {
   Clock clock_;
   std::string what_;
   std::int64_t total_ = 0, done_ = 0;
+  bool counting_ = false;
   double started_ = 0, drawn_ = -1;
   std::size_t width_ = 0;  // of the line drawn last, to blank it
 };

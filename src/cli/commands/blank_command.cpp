@@ -16,10 +16,6 @@
 #include "title_list.h"
 #include "title_set.h"
 #include "verify_report.h"
-#if KESTRUNE_IMAGES
-#include "blank_image.h"
-#include "progress_bar.h"
-#endif
 
 namespace kestrune::cli {
 
@@ -83,25 +79,10 @@ int PlanRun(const std::string& dir, const BlankOptions& options, std::ostream& o
 }
 
 #if KESTRUNE_IMAGES
-// A disc image: its files blanked without backups (the image is the backup,
-// and is never changed) and mastered into the new image; a dry run plans on
-// the image's files and writes nothing.
 int BlankImage(const DvdFolder& folder, BlankOptions options, std::ostream& out, std::ostream& err) {
   options.noBackup = true;
-  if (!options.output.empty()) {
-    if (std::string refusal = image::NewImageRefusal(options.output); !refusal.empty()) return Fail(refusal, err);
-  }
-  if (options.dryRun) {
-    const auto reading = folder.ReadThrough();
-    return PlanRun(folder.dir, options, out, err);
-  }
-  if (options.output.empty()) {
-    err << RefusalToChange(folder, "name the new image to blank it into with --output NEW-IMAGE.") << '\n';
-    return kExitUsage;
-  }
-  ProgressBar bar(err, IsTerminal(err));
-  const image::MasterResult result = image::BlankIntoNewImage(
-      *folder.image, options.output,
+  return ChangeImage(
+      folder, options.output, options.dryRun, [&] { return PlanRun(folder.dir, options, out, err); },
       [&](const std::string& videoTs) -> std::string {
         TTitleSet run(videoTs);
         if (run.FStatus != kStatusOk) return StatusMessage(run.FStatus);
@@ -109,8 +90,7 @@ int BlankImage(const DvdFolder& folder, BlankOptions options, std::ostream& out,
         run.Process();
         return run.FStatus == kStatusOk ? std::string() : RefusalOf(run);
       },
-      &bar);
-  return ReportNewImage(result, options.output, out, err);
+      "blank", out, err);
 }
 #endif
 

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <CLI/CLI.hpp>
+#include <functional>
 #include <iosfwd>
 #include <memory>
 #include <string>
@@ -14,6 +15,7 @@
 
 #include "folder_argument.h"
 #if KESTRUNE_IMAGES
+#include "image_run.h"
 #include "master.h"
 #endif
 
@@ -91,6 +93,13 @@ extern const char kBadTitleSetList[];
 // when it could not be written).
 int ReportNewImage(const image::MasterResult& result, const std::string& imagePath, std::ostream& out,
                    std::ostream& err);
+// A command that changes a disc (`verb`: "blank", "strip") given a disc
+// image: `run` on a working copy of its files, mastered into the new image
+// `output` (image::RunIntoNewImage), with the progress on a terminal. With
+// `dryRun`, `plan` on the image's files, read through it; nothing is written.
+// An image is never changed: without `output` it is refused (exit 2).
+int ChangeImage(const DvdFolder& folder, const std::string& output, bool dryRun, const std::function<int()>& plan,
+                const image::FolderRun& run, const std::string& verb, std::ostream& out, std::ostream& err);
 #endif
 
 }  // namespace kestrune::cli

@@ -25,6 +25,26 @@ int ReportNewImage(const image::MasterResult& result, const std::string& imagePa
   out << VerifiedLine(result.report, imagePath) << '\n';
   return kExitOk;
 }
+
+int ChangeImage(const DvdFolder& folder, const std::string& output, bool dryRun, const std::function<int()>& plan,
+                const image::FolderRun& run, const std::string& verb, std::ostream& out, std::ostream& err) {
+  if (!output.empty()) {
+    if (std::string refusal = image::NewImageRefusal(output); !refusal.empty()) {
+      err << refusal << '\n';
+      return kExitFailed;
+    }
+  }
+  if (dryRun) {
+    const auto reading = folder.ReadThrough();
+    return plan();
+  }
+  if (output.empty()) {
+    err << RefusalToChange(folder, "name the new image to " + verb + " it into with --output NEW-IMAGE.") << '\n';
+    return kExitUsage;
+  }
+  ProgressBar bar(err, IsTerminal(err));
+  return ReportNewImage(image::RunIntoNewImage(*folder.image, output, run, &bar), output, out, err);
+}
 #endif
 
 namespace {

@@ -15,12 +15,13 @@
 #include "commands.h"
 #include "file_layer.h"
 #include "planned_folder.h"
-#include "progress_line.h"
+#include "progress_bar.h"
 #include "run_plan_report.h"
 #include "strip_report.h"
 #include "strip_run.h"
 #include "title_list.h"
 #include "verify_report.h"
+#include "disc_argument.h"
 
 namespace kestrune::cli {
 
@@ -79,6 +80,8 @@ class StripCommand final : public Command {
                                 "Read the title VOBs and print each stream, what would be dropped and saved; "
                                 "change nothing");
     app.add_flag("--json", json_, "With --dry-run: print it as JSON")->needs(dryRun);
+    app.add_option("--output", output_, "Of a disc image: the new image it is changed into (it is never changed)")
+        ->type_name("NEW-IMAGE");
     app.footer("A stream without a language code is kept unless named by number. Menus are\n"
                "left alone. Exit status: 0 done, 1 refused or failed, 2 usage error, 3 a file\n"
                "could not be written.");
@@ -93,42 +96,93 @@ class StripCommand final : public Command {
     if (!keepAudio_.empty()) options.choice.keepAudioLanguages = ParseLanguages(keepAudio_);
     if (!keepSubpictures_.empty()) options.choice.keepSubpictureLanguages = ParseLanguages(keepSubpictures_);
     options.backup = !noBackup_;
-    ProgressLine progress(err);
-    options.progress = progress.Callback();
+    // The run's steps ("Reading VTS_01_*.VOB") one after another on one line.
+    ProgressBar bar(err, IsTerminal(err));
+    std::string step;
+    options.progress = [&](const std::string& what, std::int64_t done, std::int64_t total) {
+      if (what != step) bar.Start(what, total * kSectorSize);
+      step = what;
+      bar.Update(done * kSectorSize);
+    };
+#if KESTRUNE_IMAGES
+    if (folder.IsImage()) {
+      options.backup = false;  // the image is the backup: it is never changed
+      return ChangeImage(
+          folder, output_, dryRun_, [&] { return DryRun(folder, options, bar, out, err); },
+          [&](const std::string& videoTs) -> std::string {
+            strip::StripRun run(videoTs, options);
+            try {
+              const auto report = run.Process();
+              bar.Finish();
+              PrintStripReport(report, out);
+            } catch (const strip::Refusal& e) {
+              return e.what();
+            }
+            return {};
+          },
+          "strip", out, err);
+    }
+#endif
+    if (!output_.empty()) {
+      err << "--output names the new image a disc image is changed into; a folder is changed in place.\n";
+      return kExitUsage;
+    }
+    const std::string rename = "kestrune-cli rename-upper \"" + folder.dir + "\"";
+    if (std::string refusal = disc::RefusalToBlank(folder.named, dryRun_, rename); !refusal.empty()) {
+      err << refusal << '\n';
+      return kExitFailed;
+    }
+    if (dryRun_) return DryRun(folder, options, bar, out, err);
     strip::StripRun run(folder.dir, options);
     try {
-      if (dryRun_) {
-        PlannedFolder plan(run.Dir());
-        const auto report = run.ProcessPlanned(plan);
-        progress.Done();
-        const RunPlan changes = DescribePlan(plan, run.Dir());
-        if (json_) {
-          out << StripReportJson(report, changes).dump(2) << '\n';
-        } else {
-          out << "Read every title VOB of the chosen title sets to find each stream's packs.\n";
-          PrintStripReport(report, out);
-          PrintRunPlan(changes, out);
-        }
-        return kExitOk;
-      }
       const auto report = run.Process();
-      progress.Done();
+      bar.Finish();
       PrintStripReport(report, out);
     } catch (const strip::Refusal& e) {
-      progress.Done();
+      bar.Finish();
       err << e.what() << '\n';
       return kExitFailed;
     } catch (const FileError& e) {
-      progress.Done();
+      bar.Finish();
       err << e.what() << '\n';
       return kExitFileError;
     }
-    out << VerifiedLine(folder.dir) << '\n';
+    out << VerifiedLine(verify::VerifyFolder(folder.dir), folder.named.argument) << '\n';
+    return kExitOk;
+  }
+  bool PrintsJson() const override { return json_; }
+
+ private:
+  // The run planned on the folder (of an image, read through it): each
+  // stream, what would be dropped and saved, and the files it would change.
+  int DryRun(const DvdFolder& folder, const strip::StripOptions& options, ProgressBar& bar, std::ostream& out,
+             std::ostream& err) const {
+    strip::StripRun run(folder.dir, options);
+    try {
+      PlannedFolder plan(run.Dir());
+      const auto report = run.ProcessPlanned(plan);
+      bar.Finish();
+      const RunPlan changes = DescribePlan(plan, run.Dir());
+      if (json_) {
+        out << StripReportJson(report, changes).dump(2) << '\n';
+      } else {
+        out << "Read every title VOB of the chosen title sets to find each stream's packs.\n";
+        PrintStripReport(report, out);
+        PrintRunPlan(changes, out);
+      }
+    } catch (const strip::Refusal& e) {
+      bar.Finish();
+      err << e.what() << '\n';
+      return kExitFailed;
+    } catch (const FileError& e) {
+      bar.Finish();
+      err << e.what() << '\n';
+      return kExitFileError;
+    }
     return kExitOk;
   }
 
- private:
-  std::string titleSets_, dropAudio_, dropSubpictures_, keepAudio_, keepSubpictures_;
+  std::string titleSets_, dropAudio_, dropSubpictures_, keepAudio_, keepSubpictures_, output_;
   bool noBackup_ = false, dryRun_ = false, json_ = false;
 };
 

@@ -169,7 +169,7 @@ void StripRun::PlanTitleSet(RunFolder& folder, int n, SetPlan& set) {
                   "; the IFO disagrees with its VOBs and nothing was changed.");
 
   if (!dropped.physical.empty()) {
-    const std::string what = "reading " + VtsPrefix(n) + "*.VOB";
+    const std::string what = "Reading " + VtsPrefix(n) + "*.VOB";
     set.walk = WalkTitleVobs(set.vobs, dropped.physical, [&](std::int64_t done, std::int64_t total) {
       if (options_.progress) options_.progress(what, done, total);
     });
@@ -308,7 +308,7 @@ void StripRun::WriteNewVobs(RunFolder& folder, SetPlan& set, bool planning) {
     }
   };
   if (out->WantsBytes()) {
-    const std::string what = "writing " + VtsPrefix(set.number) + "*.VOB";
+    const std::string what = "Writing " + VtsPrefix(set.number) + "*.VOB";
     const auto& runs = set.walk.map.KeptRuns();
     const auto& navs = set.walk.navPacks;
     std::size_t r = 0, nav = 0;

@@ -31,7 +31,7 @@ struct StripOptions {
   std::vector<int> titleSets;  // 1 .. 99
   StreamChoice choice;
   bool backup = true;
-  // Called now and then with what is going on ("reading VTS_01_*.VOB"), the
+  // Called now and then with what is going on ("Reading VTS_01_*.VOB"), the
   // sectors done and the sectors in all, for a progress line; may be empty.
   std::function<void(const std::string& what, std::int64_t done, std::int64_t total)> progress;
 };

@@ -72,6 +72,8 @@ bool IsNavPack(std::span<const std::uint8_t> s) {
 }
 
 std::optional<NavPack> ReadNavPack(std::span<const std::uint8_t> s) {
+  if (static_cast<std::int64_t>(s.size()) < kSectorSize) return std::nullopt;
+  s = s.first(kSectorSize);
   if (!IsNavPack(s)) return std::nullopt;
   const auto dword = [&](std::int64_t field) { return GetBigEndian<std::uint32_t>(&s[DsiField(field)]); };
   NavPack pack;

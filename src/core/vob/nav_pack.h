@@ -141,8 +141,9 @@ struct NavPack {
   std::uint8_t cellId = 0;
 };
 
-// The DSI_GI of the NAV pack `sector`; nothing when it is not one.
-std::optional<NavPack> ReadNavPack(std::span<const std::uint8_t> sector);
+// The DSI_GI of the NAV pack in the first sector of `sectors`; nothing when
+// it is not one.
+std::optional<NavPack> ReadNavPack(std::span<const std::uint8_t> sectors);
 
 // "AC-3 0x80", "MPEG audio 0xC1", "sub-picture 0x21", ...: a physical stream
 // as messages name it.

@@ -1,4 +1,4 @@
-#include "blank_image.h"
+#include "image_run.h"
 
 #include <filesystem>
 
@@ -43,8 +43,8 @@ std::string WorkingFolderFor(const std::string& output) {
   return folder + "." + output.substr(folder.size()) + kWorkingSuffix;
 }
 
-MasterResult BlankIntoNewImage(const DiscImage& image, const std::string& output, const BlankFolderRun& blank,
-                               Progress* progress) {
+MasterResult RunIntoNewImage(const DiscImage& image, const std::string& output, const FolderRun& run,
+                             Progress* progress) {
   using Outcome = MasterResult::Outcome;
   // Refused before anything is written, as master would refuse it after.
   if (std::string refusal = NewImageRefusal(output); !refusal.empty()) return Refused(Outcome::kRefused, refusal);
@@ -53,7 +53,7 @@ MasterResult BlankIntoNewImage(const DiscImage& image, const std::string& output
   std::string videoTs;
   try {
     videoTs = ExtractImage(image, work.Path(), progress);
-    if (std::string why = blank(videoTs); !why.empty()) return Refused(Outcome::kRefused, why);
+    if (std::string why = run(videoTs); !why.empty()) return Refused(Outcome::kRefused, why);
   } catch (const FileError& e) {
     return Refused(Outcome::kNotWritten, e.what());
   }
