@@ -136,7 +136,7 @@ int Packs(const std::string& dir, std::int64_t bytes) {
                                                             static_cast<std::int64_t>(set.size()));
   std::int64_t sector = 0;
   int file = 0;
-  std::unique_ptr<kestrune::ReplacingFile> out;
+  std::unique_ptr<kestrune::FileWriter> out;
   for (std::int64_t c = 0; c < copies; ++c) {
     for (std::int64_t s = 0; s < copySectors; ++s, ++sector) {
       std::uint8_t* pack = &set[static_cast<std::size_t>(s * kestrune::kSectorSize)];
@@ -146,7 +146,8 @@ int Packs(const std::string& dir, std::int64_t bytes) {
       }
       if (sector % kFileSectors == 0) {
         if (out) out->Commit(kestrune::DataFlush::kLater);
-        out = std::make_unique<kestrune::ReplacingFile>(dir + kestrune::VtsPrefix(1) + std::to_string(++file) + ".VOB");
+        out = std::make_unique<kestrune::FileWriter>(dir + kestrune::VtsPrefix(1) + std::to_string(++file) + ".VOB",
+                                                     kestrune::FileWriter::Placing::kReplacing);
       }
       out->Write({pack, static_cast<std::size_t>(kestrune::kSectorSize)});
     }

@@ -43,7 +43,7 @@ int ProblemsStatus(const disc::Disc& disc, std::ostream& err) {
 #if defined(KESTRUNE_HAVE_PICTURES)
 
 std::vector<picture::MadePicture> Pictures(const disc::Disc& disc, std::ostream& err) {
-  ProgressBar bar(err, IsTerminal(err));
+  cli::ProgressBar bar(err, cli::IsTerminal(err));
   bool started = false;
   return picture::MakePictures(disc, [&](std::size_t done, std::size_t total) {
     if (!started) bar.StartCounting("Pictures", static_cast<std::int64_t>(total));

@@ -89,6 +89,11 @@ std::optional<std::int64_t> ImageFiles::ReadableFileSize(const std::string& path
   return std::nullopt;
 }
 
+std::optional<std::int64_t> ImageFiles::FreeBytes(const std::string& dir) {
+  if (!InFolder(dir)) return rest_.FreeBytes(dir);
+  return 0;  // nothing is ever written into an image
+}
+
 std::unique_ptr<NewFile> ImageFiles::CreateNew(const std::string& path, std::error_code& error) {
   if (!InFolder(path)) return rest_.CreateNew(path, error);
   error = ReadOnly();

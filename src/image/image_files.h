@@ -36,6 +36,7 @@ class ImageFiles final : public FileSystem {
                      std::vector<std::uint8_t>& bytes, std::error_code& error) override;
   std::optional<std::vector<std::string>> ListFolder(const std::string& dir) override;
   std::optional<std::int64_t> ReadableFileSize(const std::string& path) override;
+  std::optional<std::int64_t> FreeBytes(const std::string& dir) override;
 
   // Nothing in the image's folder can be changed (read_only_file_system).
   std::unique_ptr<NewFile> CreateNew(const std::string& path, std::error_code& error) override;

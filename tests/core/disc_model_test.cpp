@@ -402,7 +402,9 @@ TEST(DiscModel, MenuChainsHaveUniqueNames) {
     const std::string prefix = c.titleSet == 0 ? "vmg-menu-" : "vts-0" + std::to_string(c.titleSet) + "-menu-";
     EXPECT_EQ(c.name.rfind(prefix, 0), 0u) << c.name;
     EXPECT_EQ(c.name.find_first_not_of("abcdefghijklmnopqrstuvwxyz0123456789-"), std::string::npos) << c.name;
-    if (!c.kind.empty()) EXPECT_NE(c.name.find(c.kind), std::string::npos) << c.name;
+    if (!c.kind.empty()) {
+      EXPECT_NE(c.name.find(c.kind), std::string::npos) << c.name;
+    }
   }
   EXPECT_EQ(disc::TitleName(3), "title-03");
   EXPECT_EQ(disc::TitleName(42), "title-42");

@@ -36,6 +36,7 @@ class RespeltFolder final : public FileSystem {
   }
   // The folder's entries, DVD files under their upper-case names.
   std::optional<std::vector<std::string>> ListFolder(const std::string& dir) override;
+  std::optional<std::int64_t> FreeBytes(const std::string& dir) override { return rest_.FreeBytes(dir); }
   std::optional<std::int64_t> ReadableFileSize(const std::string& path) override {
     return rest_.ReadableFileSize(OnDisk(path));
   }

@@ -65,12 +65,12 @@ void DiskFolder::Replace(const std::string& path, const std::vector<std::uint8_t
 
 namespace {
 
-// New content on disk: a ReplacingFile whose data is flushed before the
+// New content on disk: a FileWriter replacing the file, whose data is flushed before the
 // rename or at Finish, as the folder's other new files are.
 class DiskContent : public NewContent {
  public:
   DiskContent(const std::string& path, DataFlush flush, std::function<void()> committed)
-      : file_(path), flush_(flush), committed_(std::move(committed)) {}
+      : file_(path, FileWriter::Placing::kReplacing), flush_(flush), committed_(std::move(committed)) {}
   bool WantsBytes() const override { return true; }
   void Write(std::span<const std::uint8_t> bytes) override { file_.Write(bytes); }
   void Commit() override {
@@ -79,7 +79,7 @@ class DiskContent : public NewContent {
   }
 
  private:
-  ReplacingFile file_;
+  FileWriter file_;
   DataFlush flush_;
   std::function<void()> committed_;
 };

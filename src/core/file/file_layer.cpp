@@ -96,37 +96,6 @@ void WriteFileReplacing(const std::string& path, const std::vector<std::uint8_t>
   if ((error = files.Rename(temp, path))) fail("replace");
 }
 
-ReplacingFile::ReplacingFile(const std::string& path) : path_(path), temp_(TemporaryNameFor(path)) {
-  std::error_code error;
-  file_ = CurrentFileSystem().CreateNew(temp_, error);
-  if (!file_) throw FileError(path, "create", error);
-}
-
-ReplacingFile::~ReplacingFile() {
-  if (!file_) return;
-  file_.reset();  // closed first: Windows deletes no file that is open
-  CurrentFileSystem().Discard(temp_);
-}
-
-void ReplacingFile::Fail(const char* action, std::error_code error) {
-  file_.reset();
-  CurrentFileSystem().Discard(temp_);
-  throw FileError(path_, action, error);
-}
-
-void ReplacingFile::Write(std::span<const std::uint8_t> bytes) {
-  if (const std::error_code error = file_->Write(bytes)) Fail("write", error);
-}
-
-void ReplacingFile::Commit(DataFlush flush) {
-  // Flushed through the handle that wrote it, before it is closed.
-  if (flush == DataFlush::kBeforeRename)
-    if (const std::error_code error = file_->FlushData()) Fail("flush", error);
-  if (const std::error_code error = file_->Close()) Fail("write", error);
-  if (const std::error_code error = CurrentFileSystem().Rename(temp_, path_)) Fail("replace", error);
-  file_.reset();
-}
-
 std::optional<std::int64_t> FreeBytes(const std::string& dir) { return CurrentFileSystem().FreeBytes(dir); }
 
 void CopyFileReplacing(const std::string& from, const std::string& to, DataFlush flush) {
@@ -160,7 +129,8 @@ bool RenameNoReplace(const std::string& from, const std::string& to) {
 
 bool DeleteFile(const std::string& path) { return Succeeded(CurrentFileSystem().Delete(path)); }
 
-FileWriter::FileWriter(const std::string& path) : path_(path), temporary_(TemporaryNameFor(path)) {
+FileWriter::FileWriter(const std::string& path, Placing placing)
+    : path_(path), temporary_(TemporaryNameFor(path)), placing_(placing) {
   std::error_code error;
   file_ = CurrentFileSystem().CreateNew(temporary_, error);
   if (!file_) throw FileError(path_, "create", error);
@@ -183,16 +153,22 @@ void FileWriter::Write(std::span<const std::uint8_t> bytes) {
   if (const std::error_code error = file_->Write(bytes)) Fail("write", error);
 }
 
-void FileWriter::Finish() {
+void FileWriter::Finish(DataFlush flush) {
   // Flushed through the handle that wrote it, before it is closed.
-  if (const std::error_code error = file_->FlushData()) Fail("flush", error);
+  if (flush == DataFlush::kBeforeRename)
+    if (const std::error_code error = file_->FlushData()) Fail("flush", error);
   if (const std::error_code error = file_->Close()) Fail("write", error);
   finished_ = true;
 }
 
-void FileWriter::Commit() {
-  if (!finished_) Finish();
-  if (const std::error_code error = CurrentFileSystem().RenameNoReplace(temporary_, path_)) Fail("create", error);
+void FileWriter::Commit(DataFlush flush) {
+  if (!finished_) Finish(flush);
+  if (placing_ == Placing::kReplacing) {
+    if (const std::error_code error = CurrentFileSystem().Rename(temporary_, path_)) Fail("replace", error);
+  } else if (const std::error_code error = CurrentFileSystem().RenameNoReplace(temporary_, path_)) {
+    Fail("create", error);
+  }
+  file_.reset();
   settled_ = true;
 }
 

@@ -139,29 +139,6 @@ bool ReadFileRange(const std::string& path, std::int64_t offset, std::int64_t le
 // file's own mode there. Throws FileError.
 void WriteFileReplacing(const std::string& path, const std::vector<std::uint8_t>& bytes,
                         DataFlush flush = DataFlush::kBeforeRename);
-// A file written in pieces, then put in place as WriteFileReplacing puts a
-// whole one: under its temporary name until Commit renames it over `path`,
-// so the name holds its old or its complete new bytes. Never more than one
-// piece is held. Destroyed before Commit, it removes its temporary file and
-// `path` stays as it was.
-class ReplacingFile {
- public:
-  // Creates the temporary file. Throws FileError.
-  explicit ReplacingFile(const std::string& path);
-  ~ReplacingFile();
-  ReplacingFile(const ReplacingFile&) = delete;
-  ReplacingFile& operator=(const ReplacingFile&) = delete;
-  // Appends `bytes`. Throws FileError.
-  void Write(std::span<const std::uint8_t> bytes);
-  // Flushes the data when `flush` says so, closes the file and renames it
-  // over `path`. Throws FileError.
-  void Commit(DataFlush flush);
-
- private:
-  [[noreturn]] void Fail(const char* action, std::error_code error);
-  std::string path_, temp_;
-  std::unique_ptr<NewFile> file_;  // open until Commit closes it
-};
 // The bytes free for new files in the folder `dir`; nothing when the system
 // cannot tell.
 std::optional<std::int64_t> FreeBytes(const std::string& dir);
@@ -193,27 +170,32 @@ std::optional<std::vector<std::string>> ListFolder(const std::string& dir);
 // that can be read right now; nothing otherwise.
 std::optional<std::int64_t> ReadableFileSize(const std::string& path);
 
-// A new file too large to hold in memory (a VOB copied out of a disc image),
-// written piece by piece under its temporary name (TemporaryNameFor), then
-// flushed and closed (Finish), then renamed to its name, never replacing an
-// entry (Commit): the name holds nothing or the complete flushed file, and
-// what was there before is never lost. Until it is committed, the temporary
-// file goes with the writer. The rename is on the disk once the folder is
-// flushed. Every step throws FileError.
+// A file too large to hold in memory (a VOB set rewritten, a VOB copied out of
+// a disc image), written piece by piece under its temporary name
+// (TemporaryNameFor), never more than one piece held, then closed (Finish,
+// its data flushed first unless the caller flushes it later), then renamed to
+// its name (Commit): the name holds its old content or the complete new one.
+// kReplacing renames over the file there, as WriteFileReplacing does;
+// kNeverReplacing refuses to take a name that exists (file_exists), so what
+// was there is never lost. Until it is committed, the temporary file goes with
+// the writer and the name stays as it was. The rename is on the disk once the
+// folder is flushed. Every step throws FileError.
 class FileWriter {
  public:
-  explicit FileWriter(const std::string& path);
+  enum class Placing { kReplacing, kNeverReplacing };
+  explicit FileWriter(const std::string& path, Placing placing = Placing::kNeverReplacing);
   ~FileWriter();
   FileWriter(const FileWriter&) = delete;
   FileWriter& operator=(const FileWriter&) = delete;
   void Write(std::span<const std::uint8_t> bytes);
-  void Finish();
-  void Commit();  // file_exists when an entry has the name
+  void Finish(DataFlush flush = DataFlush::kBeforeRename);
+  void Commit(DataFlush flush = DataFlush::kBeforeRename);  // finishes it first if need be
   const std::string& Path() const { return path_; }
 
  private:
   [[noreturn]] void Fail(const char* action, std::error_code error);
   std::string path_, temporary_;
+  Placing placing_;
   std::unique_ptr<NewFile> file_;
   bool finished_ = false;
   bool settled_ = false;  // committed, or discarded after a failure: nothing left for the destructor
