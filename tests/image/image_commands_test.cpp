@@ -117,21 +117,32 @@ TEST(ImageCommandsRoundTrip, ExtractAndMasterGiveTheFolderBack) {
   EXPECT_EQ(test::ReadBytes(t / "disc.iso"), image);  // only ever read
 }
 
-// blank IMAGE --output NEW-IMAGE on each disc: the new image verifies, opens
-// in libdvdread with every BUP equal to its IFO, plays every title in
-// libdvdnav from the image, and is what blanking the folder itself without
-// backups and mastering it gives; the image is unchanged, and nothing is
-// left beside the new image.
+// blank IMAGE --output NEW-IMAGE on each disc, and strip likewise: the new
+// image verifies, opens in libdvdread with every BUP equal to its IFO, plays
+// every title in libdvdnav from the image, and is what the same run on the
+// folder itself without backups and mastering it gives; the image is
+// unchanged, and nothing is left beside the new image.
 TEST(BlankImage, MakesANewImageThatVerifiesAndPlaysAndLeavesTheImage) {
-  for (const char* disc : {"ntsc_two_sets", "pal_split"}) {
-    SCOPED_TRACE(disc);
-    const std::string folder = dvdcheck::FixtureVideoTs(disc).string();
+  struct Case {
+    const char* disc;
+    std::vector<std::string> run;
+  };
+  const Case cases[] = {
+      {"ntsc_two_sets", {"blank", "--titles", "1", "--menus", "1"}},
+      {"pal_split", {"blank", "--titles", "1", "--menus", "1"}},
+      {"pal_streams", {"strip", "--title-sets", "1", "--drop-audio", "2,3", "--drop-subpictures", "1"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.disc);
+    const std::string folder = dvdcheck::FixtureVideoTs(c.disc).string();
     TempFolder t;
     ASSERT_EQ(test::MasterWithGenisoimage(folder, t / "disc.iso"), 0);
     const auto image = test::ReadBytes(t / "disc.iso");
-    CliResult r = Cli({"blank", "--titles", "1", "--menus", "1", t / "disc.iso", "--output", t / "new.iso"});
+    std::vector<std::string> args = c.run;
+    args.insert(args.end(), {t / "disc.iso", "--output", t / "new.iso"});
+    CliResult r = Cli(args);
     ASSERT_EQ(r.code, kExitOk) << r.err;
-    EXPECT_EQ(r.out.rfind("Image: " + t / "new.iso\n", 0), 0u) << r.out;
+    EXPECT_NE(r.out.find("Image: " + t / "new.iso\n"), std::string::npos) << r.out;
     EXPECT_EQ(r.out.substr(r.out.size() - 20), "verified: no errors\n");
     EXPECT_EQ(test::ReadBytes(t / "disc.iso"), image);
     EXPECT_EQ(Entries(t.Dir()), (std::vector<std::string>{t / "disc.iso", t / "new.iso"}));
@@ -144,7 +155,9 @@ TEST(BlankImage, MakesANewImageThatVerifiesAndPlaysAndLeavesTheImage) {
 
     // The same run on the folder, as the new image holds it.
     test::CopyFolder(folder, t / "by-hand/VIDEO_TS");
-    ASSERT_EQ(Cli({"blank", "--titles", "1", "--menus", "1", "--no-backup", t / "by-hand"}).code, kExitOk);
+    args = c.run;
+    args.insert(args.end(), {"--no-backup", t / "by-hand"});
+    ASSERT_EQ(Cli(args).code, kExitOk);
     ASSERT_EQ(Cli({"extract", t / "new.iso", t / "from-image"}).code, kExitOk);
     EXPECT_TRUE(Snapshot(t / "from-image/VIDEO_TS") == Snapshot(t / "by-hand/VIDEO_TS"));
   }
@@ -163,6 +176,14 @@ TEST(BlankImage, ADryRunPlansOnTheImageAndWritesNothing) {
       Cli({"blank", "--titles", "2", "--vmg-menu", "--no-backup", "--dry-run", "--json", folder});
   EXPECT_EQ(WithoutFolder(nlohmann::json::parse(ofImage.out)), WithoutFolder(nlohmann::json::parse(ofFolder.out)));
   EXPECT_EQ(nlohmann::json::parse(ofImage.out)["folder"], t / "disc.iso/VIDEO_TS/");
+  // strip's dry run reads the image's title VOBs through it.
+  const CliResult stripOfImage = Cli({"strip", "--title-sets", "1", "--drop-audio", "1", "--dry-run", "--json",
+                                      t / "disc.iso"});
+  ASSERT_EQ(stripOfImage.code, kExitOk) << stripOfImage.err;
+  const CliResult stripOfFolder =
+      Cli({"strip", "--title-sets", "1", "--drop-audio", "1", "--no-backup", "--dry-run", "--json", folder});
+  EXPECT_EQ(WithoutFolder(nlohmann::json::parse(stripOfImage.out)),
+            WithoutFolder(nlohmann::json::parse(stripOfFolder.out)));
   EXPECT_EQ(Cli({"blank", "--titles", "2", "--dry-run", t / "disc.iso", "--output", t / "new.iso"}).code, kExitOk);
   EXPECT_EQ(Entries(t.Dir()), before);
   // A dry run is refused as the run would be.
@@ -195,6 +216,15 @@ TEST(BlankImage, RefusesWithoutChangingAnything) {
        kExitFailed,
        "The replacement VOB is not a usable one-frame VOB"},
       {{"blank", "--titles", "1", folder, "--output", t / "new.iso"}, kExitUsage, "a folder is blanked in place"},
+      {{"strip", "--title-sets", "1", "--drop-audio", "1", t / "disc.iso"},
+       kExitUsage,
+       "is a disc image, which is never changed: name the new image to strip it into"},
+      {{"strip", "--title-sets", "1", "--drop-audio", "9", t / "disc.iso", "--output", t / "new.iso"},
+       kExitFailed,
+       "audio stream 9"},
+      {{"strip", "--title-sets", "1", "--drop-audio", "1", folder, "--output", t / "new.iso"},
+       kExitUsage,
+       "a folder is changed in place"},
       {{"restore", t / "disc.iso"}, kExitFailed, "is a disc image, which is never changed: it holds no backups"},
       {{"delete-backups", t / "disc.iso"}, kExitFailed, "is a disc image, which is never changed"},
       {{"rename-upper", t / "disc.iso"}, kExitFailed, "is a disc image, which is never changed"},
