@@ -6,7 +6,11 @@
 #   install-deps.sh --tests  also the test tools: GoogleTest, libdvdread and
 #                            libdvdnav (independent readers), Xvfb, clang
 #                            with its libFuzzer runtime for the fuzz run, and
-#                            MinGW-w64 and Wine for the Windows build's tests
+#                            MinGW-w64 and Wine for the Windows build's tests,
+#                            ImageMagick for the Windows window's icon and
+#                            bitmap, dpkg-dev and desktop-file-utils for the
+#                            Debian package's test, x11-apps (xwd) for the
+#                            Windows screenshot (scripts/screenshot-windows.sh)
 #   install-deps.sh --bench  also what scripts/bench.sh measures with: Google
 #                            Benchmark, strace, GNU time
 set -e
@@ -14,6 +18,10 @@ PKGS="cmake g++ make pkg-config qt6-base-dev libgl-dev libcli11-dev nlohmann-jso
 if [ "$1" = "--tests" ]; then
   PKGS="$PKGS libgtest-dev libgmock-dev googletest libdvdread-dev libdvdnav-dev xvfb xauth clang libclang-rt-14-dev"
   PKGS="$PKGS g++-mingw-w64-x86-64 wine64"
+  # imagemagick: kestrune.exe's MAINICON and OPENBMP from src/gui/resources;
+  # dpkg-dev (dpkg-shlibdeps) and desktop-file-utils: the .deb and its test;
+  # x11-apps: xwd, for the screenshot of kestrune.exe under Wine on Xvfb.
+  PKGS="$PKGS imagemagick dpkg-dev desktop-file-utils x11-apps"
 fi
 if [ "$1" = "--bench" ]; then
   PKGS="$PKGS libbenchmark-dev strace time"
