@@ -274,6 +274,7 @@ LRESULT CALLBACK TMainForm::WindowProc(HWND window, UINT message, WPARAM wParam,
 }
 
 LRESULT TMainForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  HWND window = FHandle;
   switch (message) {
     case WM_COMMAND:
       if (lParam != 0) OnCommand(LOWORD(wParam), HIWORD(wParam));
@@ -329,7 +330,7 @@ LRESULT TMainForm::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       FHandle = nullptr;
       break;
   }
-  return DefWindowProcW(FHandle, message, wParam, lParam);
+  return DefWindowProcW(window, message, wParam, lParam);
 }
 
 void TMainForm::OnCommand(int id, int code) {
