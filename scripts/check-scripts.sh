@@ -4,7 +4,7 @@
 # README or a script starts with `sh` is a POSIX sh script (a bash one would
 # stop at its first bash-only line). Exits 1 naming each fault.
 cd "$(dirname "$0")/.."
-SCRIPTS="scripts/*.sh bench/*.sh cmake/*.sh tests/dvd/*.sh tests/cli/*.sh .ci/run"
+SCRIPTS="scripts/*.sh bench/*.sh cmake/*.sh tests/dvd/*.sh tests/cli/*.sh tests/gui_win32/*.sh .ci/run"
 status=0
 for f in $SCRIPTS; do
   case $(head -n 1 "$f") in

@@ -9,7 +9,11 @@
 #                            independent player's navigation), Xvfb, clang
 #                            with its libFuzzer runtime for the fuzz run, and
 #                            MinGW-w64 and Wine for the Windows build's tests,
-#                            and Chromium, which opens the report page
+#                            Chromium, which opens the report page,
+#                            ImageMagick for the Windows window's icon and
+#                            bitmap, dpkg-dev and desktop-file-utils for the
+#                            Debian package's test, x11-apps (xwd) for the
+#                            Windows screenshot (scripts/screenshot-windows.sh)
 #   install-deps.sh --bench  also what scripts/bench.sh measures with: Google
 #                            Benchmark, strace, GNU time
 set -e
@@ -24,6 +28,10 @@ if [ "$1" = "--tests" ]; then
   PKGS="$PKGS g++-mingw-w64-x86-64 wine64"
   # The report page's test opens it in headless Chromium.
   PKGS="$PKGS chromium"
+  # imagemagick: kestrune.exe's MAINICON and OPENBMP from src/gui/resources;
+  # dpkg-dev (dpkg-shlibdeps) and desktop-file-utils: the .deb and its test;
+  # x11-apps: xwd, for the screenshot of kestrune.exe under Wine on Xvfb.
+  PKGS="$PKGS imagemagick dpkg-dev desktop-file-utils x11-apps"
 fi
 if [ "$1" = "--bench" ]; then
   PKGS="$PKGS libbenchmark-dev strace time"

@@ -8,9 +8,11 @@
 # by libdvdread, libdvdnav and ffmpeg, failures injected at every file
 # operation of a run, every folder a crash could leave during a run, the
 # replay of the saved fuzz inputs, and the window on Qt's offscreen platform.
-# After the first build, the Windows build (MinGW-w64) runs its tests under
-# Wine (scripts/test-windows.sh). Then the IFO fuzz target runs for a minute
-# over the saved corpus (scripts/fuzz.sh).
+# After the first build, its Debian package is installed and tried
+# (scripts/test-package.sh), and the Windows build (MinGW-w64) with the Win32
+# window runs its tests under Wine and makes the zip (scripts/test-windows.sh).
+# Then the IFO fuzz target runs for a minute over the saved corpus
+# (scripts/fuzz.sh).
 set -e
 cd "$(dirname "$0")/.."
 started=$(date +%s)
@@ -40,8 +42,13 @@ cmake --build build-tests -j"$jobs"
 (cd build-tests && ctest --output-on-failure -j"$jobs" --timeout 600)
 stage "the suite"
 
-# The same engine and command line built for Windows, tested under Wine, and
-# kestrune-cli.exe compared with the build above on every authored disc.
+# The Debian package of that build: installed here, both programs started from it, removed.
+sh scripts/test-package.sh build-tests
+stage "the Debian package"
+
+# The same engine, command line and window built for Windows, tested under
+# Wine, kestrune-cli.exe and the window's "Blank!" compared with the build
+# above on the authored discs, and the zip.
 sh scripts/test-windows.sh
 stage "the Windows suite under Wine"
 

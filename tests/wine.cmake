@@ -21,6 +21,22 @@ if(NOT EXISTS ${KESTRUNE_WINE_PREFIX}/system.reg)
   endif()
 endif()
 
+# Windows' windows and their drawing without a display: Wine's null graphics
+# driver, so that the Win32 window's tests create it, lay it out, measure its
+# texts and answer its message boxes in-process, headless. Set once per prefix.
+file(READ ${KESTRUNE_WINE_PREFIX}/user.reg _kestrune_user_reg)
+if(NOT _kestrune_user_reg MATCHES "\"Graphics\"=\"null\"")
+  message(STATUS "Giving the Wine prefix the null graphics driver")
+  execute_process(COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} reg add "HKCU\\Software\\Wine\\Drivers" /v Graphics
+                          /d null /f RESULT_VARIABLE _kestrune_reg OUTPUT_QUIET ERROR_QUIET)
+  if(KESTRUNE_WINESERVER)
+    execute_process(COMMAND env WINEPREFIX=${KESTRUNE_WINE_PREFIX} ${KESTRUNE_WINESERVER} -w)
+  endif()
+  if(NOT _kestrune_reg EQUAL 0)
+    message(FATAL_ERROR "reg add could not give the Wine prefix ${KESTRUNE_WINE_PREFIX} the null graphics driver")
+  endif()
+endif()
+
 # A path of the build machine as the Windows programs see it under Wine: its
 # drive Z: is the root folder.
 function(kestrune_wine_path out path)

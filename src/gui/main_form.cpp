@@ -7,6 +7,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFocusEvent>
+#include <QFontMetrics>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
@@ -15,48 +17,35 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <QStringList>
 #include <QStyledItemDelegate>
-#include <algorithm>
-#include <exception>
+#include <cmath>
 #include <iterator>
-#include <new>
-#include <vector>
 
-#include "backup_commands.h"
-#include "dvd_files.h"
-#include "file_layer.h"
-#include "folder_scan.h"
-#include "run_choices.h"
-#include "run_options.h"
-#include "title_set.h"
+#include "form_layout.h"
+#include "window_controls.h"
 #include "window_snap.h"
 
 namespace kestrune::gui {
 
 namespace {
 
-constexpr char kApplicationTitle[] = "Kestrune";
-constexpr char kCaption[] = "Kestrune v" KESTRUNE_VERSION " by Ombrel";
-constexpr int kClientWidth = 369;
-constexpr int kClientHeight = 394;
-constexpr int kHintDisplayTime = 30000;  // ms a hint stays up
-constexpr int kCheckListRowHeight = 14;
-constexpr int kFontPixelSize = 11;
+using window::Info;
+using window::TCheckList;
+using window::TControl;
+using window::TEditField;
+using window::TSwitch;
 
-// Text from the engine for a Qt widget: its line breaks are "\r\n".
-QString FromEngine(const std::string& text) {
+// Texts of the window logic for Qt: their line breaks are "\r\n".
+QString FromUtf8(const std::string& text) {
   return QString::fromStdString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
-std::string ToEngine(const QString& text) { return text.toStdString(); }
-
-// The folder part of a path: everything up to and including its last
-// delimiter (on Windows its last "\" or ":"), empty when it has none.
-QString FolderPartOf(const QString& path) { return QString::fromStdString(kestrune::FolderPartOf(ToEngine(path))); }
+std::string ToUtf8(const QString& text) { return text.toStdString(); }
 
 void SetHint(QWidget* control, const QString& hint) {
   control->setToolTip(hint);
-  control->setToolTipDuration(kHintDisplayTime);
+  control->setToolTipDuration(window::kHintDisplayTime);
 }
 
 // The browse button's picture. Its background is the colour of its lower-left
@@ -68,35 +57,41 @@ QPixmap OpenBitmap() {
   return picture;
 }
 
+// A label's text drawn whole within the label's width: Arial's stand-in on
+// Linux (Liberation Sans) sets "TitleSet Menus:" 76 pixels wide at 11
+// pixels, 3 more than its label has. Rather than move or widen the label, its
+// letters are set closer by just the part of a pixel each that makes up the
+// difference (0.2 for that text); a text that fits keeps the font's spacing.
+void FitLabelText(QLabel* label) {
+  QFont font = label->font();
+  font.setLetterSpacing(QFont::AbsoluteSpacing, 0);
+  const QString text = label->text();
+  const qreal excess = QFontMetricsF(font).horizontalAdvance(text) - label->width();
+  if (excess > 0) {
+    // Tighten in steps of 0.05 pixel until the rounded advance fits.
+    qreal spacing = -std::ceil(excess / text.size() * 20) / 20;
+    for (;; spacing -= 0.05) {
+      font.setLetterSpacing(QFont::AbsoluteSpacing, spacing);
+      if (QFontMetrics(font).horizontalAdvance(text) <= label->width() || spacing < -1) break;
+    }
+  }
+  label->setFont(font);
+}
+
 // Rows of the check lists are 14 pixels high, whatever the style would give.
 class TCheckListRowDelegate : public QStyledItemDelegate {
  public:
   using QStyledItemDelegate::QStyledItemDelegate;
   QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
-    return {QStyledItemDelegate::sizeHint(option, index).width(), kCheckListRowHeight};
+    return {QStyledItemDelegate::sizeHint(option, index).width(), window::kCheckListRowHeight};
   }
 };
 
-void FillCheckList(QListWidget* list, const std::vector<ScanRow>& rows) {
-  list->clear();
-  for (const ScanRow& row : rows) {
-    auto* item = new QListWidgetItem(QString::fromStdString(row.text), list);
-    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
-    item->setCheckState(row.checked ? Qt::Checked : Qt::Unchecked);
-  }
-}
-
-// The title set numbers of the checked rows, top to bottom, as the engine
-// looks them up ("1" for a row starting VTS_01_).
-std::vector<int> CheckedTitleSets(const QListWidget* list) {
-  std::vector<int> numbers;
-  for (int i = 0; i < list->count(); ++i) {
-    const QListWidgetItem* item = list->item(i);
-    if (item->checkState() != Qt::Checked) continue;
-    const std::string number = TitleSetNumberOfRow(ToEngine(item->text()));
-    if (!number.empty()) numbers.push_back(std::stoi(number));
-  }
-  return numbers;
+// The dialog's filter in Qt's form: "IFO-files (*.ifo);;All files (*.*)".
+QString OpenDialogFilter() {
+  QStringList choices;
+  for (const window::TFilter& filter : window::kOpenDialogFilter) choices << QString::fromLatin1(filter.description);
+  return choices.join(QStringLiteral(";;"));
 }
 
 bool RunFileDialog(QWidget* owner, TOpenDialog& dialog) {
@@ -107,8 +102,7 @@ bool RunFileDialog(QWidget* owner, TOpenDialog& dialog) {
     start = dialog.FileName.isEmpty() ? dialog.InitialDir
                                       : QDir(dialog.InitialDir).filePath(QFileInfo(dialog.FileName).fileName());
   }
-  const QString chosen =
-      QFileDialog::getOpenFileName(owner, QString(), start, QString::fromLatin1(kOpenDialogFilter));
+  const QString chosen = QFileDialog::getOpenFileName(owner, QString(), start, OpenDialogFilter());
   if (chosen.isEmpty()) return false;
   // Qt gives "/" on every system; the scan builds its names with the system's delimiter.
   dialog.FileName = QDir::toNativeSeparators(chosen);
@@ -132,8 +126,8 @@ TMainForm::TMainForm(const QString& commandLineArgument, QWidget* parent)
       FOpenDialogRunner(RunFileDialog),
       FMessageBoxShower(ShowErrorBox) {
   setObjectName(QStringLiteral("MainForm"));
-  QFont font(QStringLiteral("Arial"));  // fontconfig stands Liberation Sans in for Arial
-  font.setPixelSize(kFontPixelSize);
+  QFont font(QString::fromLatin1(window::kFontFace));  // fontconfig stands Liberation Sans in for Arial
+  font.setPixelSize(window::kFontPixelHeight);
   setFont(font);
   CreateControls();
   FormCreate(commandLineArgument);
@@ -142,84 +136,72 @@ TMainForm::TMainForm(const QString& commandLineArgument, QWidget* parent)
 TMainForm::~TMainForm() = default;
 
 void TMainForm::CreateControls() {
-  auto place = [this](auto* control, const char* name, int left, int top, int width, int height) {
+  // Each control with its name, caption, hint and start-up place from the
+  // window logic's table.
+  auto place = [this](auto* control, TControl id) {
+    const window::TControlInfo& info = Info(id);
     control->setParent(this);
-    control->setObjectName(QLatin1String(name));
-    control->setGeometry(left, top, width, height);
+    FControls[static_cast<std::size_t>(id)] = control;
+    control->setObjectName(QLatin1String(info.name));
+    control->setGeometry(info.startUp.left, info.startUp.top, info.startUp.width, info.startUp.height);
+    if (info.hint[0] != '\0') SetHint(control, FromUtf8(info.hint));
     return control;
   };
-  auto checkList = [&](const char* name, int left, int top, int width, int height) {
-    auto* list = place(new QListWidget, name, left, top, width, height);
+  auto caption = [](TControl id) { return QString::fromUtf8(Info(id).caption); };
+  auto checkList = [&](TControl id) {
+    auto* list = place(new QListWidget, id);
     list->setItemDelegate(new TCheckListRowDelegate(list));
     list->setUniformItemSizes(true);
     return list;
   };
-  auto checkBox = [&](const char* name, const char* caption, const char* hint, bool checked, int left, int top,
-                      int width) {
-    auto* box = place(new QCheckBox(QString::fromLatin1(caption)), name, left, top, width, 17);
+  auto checkBox = [&](TControl id) {
+    auto* box = place(new QCheckBox(caption(id)), id);
     // The boxes are only as wide as their captions with a narrow gap before
     // the text; the style's wider gap would cut off the longest caption.
     box->setStyleSheet(QStringLiteral("QCheckBox { spacing: 3px; }"));
-    if (hint[0] != '\0') SetHint(box, QString::fromLatin1(hint));
-    box->setChecked(checked);
+    box->setChecked(Info(id).checked);
     return box;
   };
   // Buttons never take the keyboard focus, so pressing one leaves the focus
   // (and an unfinished still-time entry) where it was.
-  auto button = [&](const char* name, const char* caption, const char* hint, int left, int top, int width,
-                    int height) {
-    auto* btn = place(new QPushButton(QString::fromLatin1(caption)), name, left, top, width, height);
+  auto button = [&](TControl id) {
+    auto* btn = place(new QPushButton(caption(id)), id);
     btn->setFocusPolicy(Qt::NoFocus);
-    if (hint[0] != '\0') SetHint(btn, QString::fromLatin1(hint));
     return btn;
   };
-  auto label = [&](const char* name, const char* caption, int left, int top, int width) {
-    return place(new QLabel(QString::fromLatin1(caption)), name, left, top, width, 14);
+  auto label = [&](TControl id) {
+    auto* text = place(new QLabel(caption(id)), id);
+    FitLabelText(text);
+    return text;
   };
+  auto edit = [&](TControl id) { return place(new QLineEdit(caption(id)), id); };
 
-  // Tops and sizes marked in FormResize follow the window's size; these are
-  // their values at the start-up client size of 369 x 394.
-  DirEdit = place(new QLineEdit(QStringLiteral("C:\\DVD\\VIDEO_TS")), "DirEdit", 4, 4, 329, 22);
-  OpenDirBtn = button("OpenDirBtn", "", "", 337, 4, 28, 21);
-  Label2 = label("Label2", "Video Manager:", 4, 29, 76);
-  VMGBox = checkList("VMGBox", 4, 44, 361, 22);
-  Label3 = label("Label3", "TitleSet Videos:", 4, 69, 75);
-  Label1 = label("Label1", "TitleSet Menus:", 188, 69, 73);
-  VTSBox = checkList("VTSBox", 4, 84, 177, 190);
-  VTSMenuBox = checkList("VTSMenuBox", 188, 84, 177, 190);
-  BackupBox = checkBox("BackupBox", "Backup", "Make backups of modified files.", true, 4, 278, 61);
-  RemoveAudioSubMapBox = checkBox("RemoveAudioSubMapBox", "Remove audio- and sub-mapping",
-                                  "Remove mapping of audio & subs", true, 72, 278, 185);
-  RemStopsBox = checkBox("RemStopsBox", "Remove Stops",
-                         "Remove stopping between Cells. (The still-time)\n"
-                         "More menus keep working when you check this box.",
-                         true, 264, 278, 101);
-  MergeProgsBox = checkBox("MergeProgsBox", "Merge Programs",
-                           "EXPERIMENTAL:\nMerge multiple Programs of a video to one.", false, 152, 298, 105);
-  MergeCellsBox = checkBox("MergeCellsBox", "Merge Cells",
-                           "EXPERIMENTAL:\nMerge multiple Cells of a video to one.\n"
-                           "This can break functionality, because many menus rely on specific to-cell-jumping.",
-                           false, 264, 298, 85);
-  ReplaceVOBBox = checkBox("ReplaceVOBBox", "Replacement VOB:",
-                           "Use a manual VOB-file as replacement. Not the internal one-frame version.", false, 4,
-                           322, 113);
-  ReplaceVOBEdit = place(new QLineEdit(QStringLiteral("C:\\REPLACE.VOB")), "ReplaceVOBEdit", 116, 320, 225, 22);
-  Label6 = label("Label6", "", 344, 323, 22);
-  ManualStillTimeBox =
-      checkBox("ManualStillTimeBox", "Manual still-time for replacement VOB:", "", false, 24, 346, 205);
-  ManualStillTimeEdit = place(new QLineEdit(QStringLiteral("3")), "ManualStillTimeEdit", 232, 344, 29, 22);
-  SetHint(ManualStillTimeEdit, QStringLiteral("0..255"));
-  Label4 = label("Label4", "sec", 266, 347, 18);
-  OrigBtn = button("OrigBtn", "Back to orig. files", "Delete new files and go back to the original ones.", 4, 368,
-                   97, 22);
-  GoBtn = button("GoBtn", "Blank!", "", 104, 368, 173, 22);
-  DelBtn = button("DelBtn", "Delete backups", "Delete all backup files. = delete all files ending with ~", 280, 368,
-                  85, 22);
+  DirEdit = edit(TControl::DirEdit);
+  OpenDirBtn = button(TControl::OpenDirBtn);
+  Label2 = label(TControl::Label2);
+  VMGBox = checkList(TControl::VMGBox);
+  Label3 = label(TControl::Label3);
+  Label1 = label(TControl::Label1);
+  VTSBox = checkList(TControl::VTSBox);
+  VTSMenuBox = checkList(TControl::VTSMenuBox);
+  BackupBox = checkBox(TControl::BackupBox);
+  RemoveAudioSubMapBox = checkBox(TControl::RemoveAudioSubMapBox);
+  RemStopsBox = checkBox(TControl::RemStopsBox);
+  MergeProgsBox = checkBox(TControl::MergeProgsBox);
+  MergeCellsBox = checkBox(TControl::MergeCellsBox);
+  ReplaceVOBBox = checkBox(TControl::ReplaceVOBBox);
+  ReplaceVOBEdit = edit(TControl::ReplaceVOBEdit);
+  Label6 = label(TControl::Label6);
+  ManualStillTimeBox = checkBox(TControl::ManualStillTimeBox);
+  ManualStillTimeEdit = edit(TControl::ManualStillTimeEdit);
+  Label4 = label(TControl::Label4);
+  OrigBtn = button(TControl::OrigBtn);
+  GoBtn = button(TControl::GoBtn);
+  DelBtn = button(TControl::DelBtn);
 
-  QWidget* const tabOrder[] = {BackupBox,     DirEdit,        VTSBox,        VTSMenuBox,          MergeProgsBox,
-                                MergeCellsBox, VMGBox,         RemStopsBox,   ReplaceVOBEdit,      ReplaceVOBBox,
-                                ManualStillTimeEdit, ManualStillTimeBox, RemoveAudioSubMapBox};
-  for (std::size_t i = 1; i < std::size(tabOrder); ++i) setTabOrder(tabOrder[i - 1], tabOrder[i]);
+  const auto order = window::TabOrder();
+  for (std::size_t i = 1; i < order.size(); ++i)
+    setTabOrder(FControls[static_cast<std::size_t>(order[i - 1])], FControls[static_cast<std::size_t>(order[i])]);
   DirEdit->setFocus();
 
   connect(DirEdit, &QLineEdit::textChanged, this, &TMainForm::DirEditChange);
@@ -232,176 +214,106 @@ void TMainForm::CreateControls() {
 }
 
 void TMainForm::FormCreate(const QString& commandLineArgument) {
-  QCoreApplication::setApplicationName(QString::fromLatin1(kApplicationTitle));
+  QCoreApplication::setApplicationName(QString::fromLatin1(window::kApplicationTitle));
   // Hints stay up for kHintDisplayTime: SetHint gives every hint that time.
-  setWindowTitle(QString::fromLatin1(kCaption));
-  resize(kClientWidth, kClientHeight);
-  FTitleSet.reset();
+  setWindowTitle(QString::fromLatin1(window::kCaption));
+  resize(window::kClientWidth, window::kClientHeight);
 
   OpenDirBtn->setText(QString());
   OpenDirBtn->setIcon(OpenBitmap());
-  OpenDirBtn->setIconSize(QSize(18, 18));
+  OpenDirBtn->setIconSize(QSize(window::kOpenBitmapSize, window::kOpenBitmapSize));
 
-  QString argument = commandLineArgument;
-  if (argument.size() >= 2 && argument.startsWith(QLatin1Char('"')) && argument.endsWith(QLatin1Char('"')))
-    argument = argument.mid(1, argument.size() - 2);
-  if (argument.isEmpty()) {
-    FindTitleSets(false);
-  } else {
-    if (FileExists(ToEngine(argument))) OpenDlg.FileName = argument;
-    // A folder without a trailing delimiter names its parent's entry, so its
-    // parent is scanned; the scan runs from DirEditChange, with AutoCheck.
-    const QString folder = FolderPartOf(argument);
-    if (FolderExists(ToEngine(folder))) {
-      OpenDlg.InitialDir = folder;
-      DirEdit->setText(folder);
-    }
-  }
-  ReplaceVOBEditChange();
+  FLogic.FormCreate(ToUtf8(commandLineArgument));
 }
 
 void TMainForm::FormResize() {
-  const int w = width();
-  const int h = height();
-  auto setTop = [](QWidget* control, int top) { control->move(control->x(), top); };
-
-  // The buttons hang 4 pixels above the bottom edge, the option block above them.
-  setTop(GoBtn, h - GoBtn->height() - 4);
-  setTop(OrigBtn, GoBtn->y());
-  setTop(DelBtn, GoBtn->y());
-  setTop(BackupBox, GoBtn->y() - 90);
-  setTop(RemoveAudioSubMapBox, BackupBox->y());
-  setTop(RemStopsBox, BackupBox->y());
-  setTop(MergeProgsBox, BackupBox->y() + 20);
-  setTop(MergeCellsBox, MergeProgsBox->y());
-  setTop(ReplaceVOBBox, MergeProgsBox->y() + 24);
-  setTop(ManualStillTimeBox, ReplaceVOBBox->y() + 24);
-  setTop(ReplaceVOBEdit, ReplaceVOBBox->y() - 2);
-  setTop(ManualStillTimeEdit, ManualStillTimeBox->y() - 2);
-  setTop(Label4, ManualStillTimeEdit->y() + 3);
-  setTop(Label6, ReplaceVOBEdit->y() + 3);
-  // The two big lists take all the height between their fixed top and the
-  // option block; a window too low for them leaves them empty-high.
-  VTSBox->resize(VTSBox->width(), std::max(0, BackupBox->y() - VTSBox->y() - 4));
-  VTSMenuBox->resize(VTSMenuBox->width(), VTSBox->height());
-  // The browse button keeps 4 pixels from the right edge; the folder field
-  // takes the width up to it.
-  OpenDirBtn->move(w - OpenDirBtn->width() - 4, OpenDirBtn->y());
-  DirEdit->resize(w - OpenDirBtn->width() - 12, DirEdit->height());
+  const window::TLayout layout = window::FormLayout(width(), height());
+  for (std::size_t i = 0; i < layout.size(); ++i)
+    FControls[i]->setGeometry(layout[i].left, layout[i].top, layout[i].width, layout[i].height);
 }
 
-void TMainForm::FindTitleSets(bool AutoCheck) {
-  const ScanRows rows = FindTitleSetRows(ToEngine(DirEdit->text()), ToEngine(OpenDlg.FileName), AutoCheck);
-  FillCheckList(VMGBox, rows.vmg);
-  FillCheckList(VTSBox, rows.videos);
-  FillCheckList(VTSMenuBox, rows.menus);
-}
-
-void TMainForm::DirEditChange() { FindTitleSets(true); }
-
-void TMainForm::OpenDirBtnClick() {
-  if (FolderExists(ToEngine(DirEdit->text()))) OpenDlg.InitialDir = DirEdit->text();
-  if (!FOpenDialogRunner(this, OpenDlg)) return;
-  // Emptying the field first makes the chosen folder scan again, with its
-  // IFO's rows checked, even when the field already shows that folder.
-  DirEdit->setText(QString());
-  DirEdit->setText(FolderPartOf(OpenDlg.FileName));
-}
-
-void TMainForm::GoBtnClick() {
-  // The status box of a run has no owner window; should a click get through
-  // while it is open, the run object it still holds is left alone.
-  if (FTitleSet) return;
-  try {
-    FTitleSet = std::make_unique<TTitleSet>(ToEngine(DirEdit->text()));
-  } catch (const std::bad_alloc&) {
-    FTitleSet.reset();
-  }
-  if (!FTitleSet) {
-    ReportStatus(kStatusNoEngine);
-  } else {
-    const QString escaped = RunTitleSet(*FTitleSet);
-    FTitleSet.reset();
-    // An error that escaped the run ends the command at once, without a rescan.
-    if (!escaped.isEmpty()) {
-      FMessageBoxShower(QStringLiteral("Error"), escaped);
-      return;
-    }
-  }
-  FindTitleSets(false);
-}
-
-QString TMainForm::RunTitleSet(TTitleSet& run) {
-  if (run.FStatus != kStatusOk) {
-    ReportStatus(run.FStatus, run.FStatusDetail);
-    return {};
-  }
-  if (FillRun(run, Choices()).stillTimeFieldReset)
-    ManualStillTimeEdit->setText(QString::number(kDefaultStillTime));
-  try {
-    if (FRunObserver) FRunObserver(run);
-    run.Process();
-  } catch (const FileError& error) {
-    return QStringLiteral("Blanking stopped while the folder was being changed.\n") +
-           QString::fromStdString(error.what());
-  } catch (const std::exception& error) {
-    return QStringLiteral("Blanking stopped.\n") + QString::fromStdString(error.what());
-  }
-  ReportStatus(run.FStatus, run.FStatusDetail);
-  return {};
-}
-
-RunChoices TMainForm::Choices() const {
-  RunChoices choices;
-  choices.backup = BackupBox->isChecked();
-  choices.mergePrograms = MergeProgsBox->isChecked();
-  choices.mergeCells = MergeCellsBox->isChecked();
-  choices.removeStops = RemStopsBox->isChecked();
-  choices.replacementVobPath = ToEngine(ReplaceVOBEdit->text());
-  choices.useReplacementVob = ReplaceVOBBox->isChecked();
-  choices.useManualStillTime = ManualStillTimeBox->isChecked();
-  choices.removeAudioSubMapping = RemoveAudioSubMapBox->isChecked();
-  // The field is read here as it stands: the buttons take no focus, so an
-  // entry not yet limited by leaving the field is limited for the run alone.
-  choices.stillTimeText = ToEngine(ManualStillTimeEdit->text());
-  choices.blankVmgMenu = VMGBox->count() > 0 && VMGBox->item(0)->checkState() == Qt::Checked;
-  choices.titleSets = CheckedTitleSets(VTSBox);
-  choices.menuSets = CheckedTitleSets(VTSMenuBox);
-  return choices;
-}
-
-void TMainForm::OrigBtnClick() {
-  // Entries that cannot be restored are passed over by the core and stay as
-  // they are; like the rest of this command, that shows no message.
-  RestoreBackups(ToEngine(DirEdit->text()));
-  FindTitleSets(false);
-}
-
-void TMainForm::DelBtnClick() {
-  // Backups never appear in the lists, so nothing is rescanned.
-  DeleteBackups(ToEngine(DirEdit->text()));
-}
-
-void TMainForm::ReplaceVOBEditChange() {
-  const bool found = FileExists(ToEngine(ReplaceVOBEdit->text()));
-  Label6->setText(found ? QStringLiteral("ok") : QStringLiteral("NA"));
-  SetHint(Label6, found ? QStringLiteral("File found.") : QStringLiteral("File not found!"));
-}
-
-void TMainForm::ManualStillTimeEditExit() {
-  ManualStillTimeEdit->setText(QString::fromStdString(StillTimeFieldOnExit(ToEngine(ManualStillTimeEdit->text()))));
-}
-
-void TMainForm::ReportStatus(TStatus code, const std::string& detail) {
-  if (code == kStatusOk) return;
-  QString text = FromEngine(StatusMessage(code));
-  if (!detail.empty()) text += QLatin1Char('\n') + FromEngine(detail);
-  FMessageBoxShower(QStringLiteral("Error"), text);
-}
+void TMainForm::FindTitleSets(bool AutoCheck) { FLogic.FindTitleSets(AutoCheck); }
+void TMainForm::DirEditChange() { FLogic.DirEditChange(); }
+void TMainForm::OpenDirBtnClick() { FLogic.OpenDirBtnClick(); }
+void TMainForm::GoBtnClick() { FLogic.GoBtnClick(); }
+void TMainForm::OrigBtnClick() { FLogic.OrigBtnClick(); }
+void TMainForm::DelBtnClick() { FLogic.DelBtnClick(); }
+void TMainForm::ReplaceVOBEditChange() { FLogic.ReplaceVOBEditChange(); }
+void TMainForm::ManualStillTimeEditExit() { FLogic.ManualStillTimeEditExit(); }
+void TMainForm::ReportStatus(TStatus code, const std::string& detail) { FLogic.ReportStatus(code, detail); }
 
 void TMainForm::SetOpenDialogRunner(OpenDialogRunner runner) { FOpenDialogRunner = std::move(runner); }
 void TMainForm::SetMessageBoxShower(MessageBoxShower shower) { FMessageBoxShower = std::move(shower); }
-void TMainForm::SetRunObserver(RunObserver observer) { FRunObserver = std::move(observer); }
+void TMainForm::SetRunObserver(RunObserver observer) { FLogic.SetRunObserver(std::move(observer)); }
+
+QLineEdit* TMainForm::Field(TEditField field) const {
+  switch (field) {
+    case TEditField::DirEdit: return DirEdit;
+    case TEditField::ReplaceVOBEdit: return ReplaceVOBEdit;
+    case TEditField::ManualStillTimeEdit: return ManualStillTimeEdit;
+  }
+  return nullptr;
+}
+
+QListWidget* TMainForm::List(TCheckList list) const {
+  switch (list) {
+    case TCheckList::VMGBox: return VMGBox;
+    case TCheckList::VTSBox: return VTSBox;
+    case TCheckList::VTSMenuBox: return VTSMenuBox;
+  }
+  return nullptr;
+}
+
+std::string TMainForm::Text(TEditField field) const { return ToUtf8(Field(field)->text()); }
+
+// QLineEdit::setText reports a change only when the text differs.
+void TMainForm::SetText(TEditField field, const std::string& text) { Field(field)->setText(QString::fromStdString(text)); }
+
+bool TMainForm::Checked(TSwitch box) const {
+  switch (box) {
+    case TSwitch::BackupBox: return BackupBox->isChecked();
+    case TSwitch::RemoveAudioSubMapBox: return RemoveAudioSubMapBox->isChecked();
+    case TSwitch::RemStopsBox: return RemStopsBox->isChecked();
+    case TSwitch::MergeProgsBox: return MergeProgsBox->isChecked();
+    case TSwitch::MergeCellsBox: return MergeCellsBox->isChecked();
+    case TSwitch::ReplaceVOBBox: return ReplaceVOBBox->isChecked();
+    case TSwitch::ManualStillTimeBox: return ManualStillTimeBox->isChecked();
+  }
+  return false;
+}
+
+std::vector<ScanRow> TMainForm::Rows(TCheckList list) const {
+  const QListWidget* widget = List(list);
+  std::vector<ScanRow> rows;
+  for (int i = 0; i < widget->count(); ++i)
+    rows.push_back({ToUtf8(widget->item(i)->text()), widget->item(i)->checkState() == Qt::Checked});
+  return rows;
+}
+
+void TMainForm::SetRows(TCheckList list, const std::vector<ScanRow>& rows) {
+  QListWidget* widget = List(list);
+  widget->clear();
+  for (const ScanRow& row : rows) {
+    auto* item = new QListWidgetItem(QString::fromStdString(row.text), widget);
+    item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
+    item->setCheckState(row.checked ? Qt::Checked : Qt::Unchecked);
+  }
+}
+
+void TMainForm::SetIndicator(const std::string& caption, const std::string& hint) {
+  Label6->setText(QString::fromStdString(caption));
+  FitLabelText(Label6);
+  SetHint(Label6, QString::fromStdString(hint));
+}
+
+std::string TMainForm::DialogFileName() const { return ToUtf8(OpenDlg.FileName); }
+void TMainForm::SetDialogFileName(const std::string& name) { OpenDlg.FileName = QString::fromStdString(name); }
+void TMainForm::SetDialogInitialDir(const std::string& folder) { OpenDlg.InitialDir = QString::fromStdString(folder); }
+bool TMainForm::ExecuteOpenDialog() { return FOpenDialogRunner(this, OpenDlg); }
+
+void TMainForm::ShowMessageBox(const std::string& caption, const std::string& text) {
+  FMessageBoxShower(FromUtf8(caption), FromUtf8(text));
+}
 
 void TMainForm::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);

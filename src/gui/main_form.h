@@ -3,19 +3,22 @@
 // title set menus), the run options, and the commands "Blank!", "Back to orig.
 // files" and "Delete backups".
 //
-// The window only reads its controls, calls kestrune_core and shows the
-// result: the scan rows, the still-time limits, the title set numbers of rows,
-// the backup commands and the status texts all come from the core.
+// The window creates its controls, wires their events to the window logic
+// (src/window: the command line, the scan rows, what each command does, the
+// status texts, the layout rules) and shows what the logic gives it.
 #pragma once
 
 #include <QString>
 #include <QWidget>
+#include <array>
 #include <functional>
 #include <memory>
 #include <string>
 
-#include "run_choices.h"
+#include "main_form_logic.h"
 #include "status.h"
+#include "window_controls.h"
+#include "window_view.h"
 
 class QCheckBox;
 class QLabel;
@@ -29,10 +32,6 @@ class TTitleSet;
 
 namespace kestrune::gui {
 
-// The filter of the browse button's file-open dialog; the information files
-// come first and are the dialog's default choice.
-inline constexpr char kOpenDialogFilter[] = "IFO-files (*.ifo);;All files (*.*)";
-
 // The browse button's file-open dialog as the state that outlives each
 // showing: the chosen file name, which every scan with AutoCheck compares its
 // IFO names against, and the folder the dialog opens in.
@@ -41,7 +40,7 @@ struct TOpenDialog {
   QString InitialDir;
 };
 
-class TMainForm : public QWidget {
+class TMainForm : public QWidget, private window::TWindowView {
   Q_OBJECT
 
  public:
@@ -53,7 +52,7 @@ class TMainForm : public QWidget {
   using MessageBoxShower = std::function<void(const QString& caption, const QString& text)>;
   // Receives the engine object of "Blank!" once the window's choices are in
   // it, right before Process. Whatever it throws is handled as if Process had.
-  using RunObserver = std::function<void(TTitleSet& run)>;
+  using RunObserver = window::TMainFormLogic::RunObserver;
 
   // `commandLineArgument` is the program's first argument, empty when absent.
   explicit TMainForm(const QString& commandLineArgument = QString(), QWidget* parent = nullptr);
@@ -80,7 +79,7 @@ class TMainForm : public QWidget {
   void SetRunObserver(RunObserver observer);
 
   // The engine object of a running "Blank!", null at all other times.
-  const TTitleSet* RunObject() const { return FTitleSet.get(); }
+  const TTitleSet* RunObject() const { return FLogic.RunObject(); }
 
   // --- controls, named by role with their kind -----------------------------------
   QLineEdit* DirEdit = nullptr;
@@ -118,16 +117,27 @@ class TMainForm : public QWidget {
   void CreateControls();
   void FormCreate(const QString& commandLineArgument);
   void FormResize();
-  // The controls as "Blank!" hands them over to the run.
-  RunChoices Choices() const;
-  // Fills and runs the engine object; returns the text to show when an error
-  // escaped the run, empty when the run ended with a status.
-  QString RunTitleSet(TTitleSet& run);
 
-  std::unique_ptr<TTitleSet> FTitleSet;
+  // --- TWindowView: the controls as the window logic reads and sets them ---------
+  std::string Text(window::TEditField field) const override;
+  void SetText(window::TEditField field, const std::string& text) override;
+  bool Checked(window::TSwitch box) const override;
+  std::vector<ScanRow> Rows(window::TCheckList list) const override;
+  void SetRows(window::TCheckList list, const std::vector<ScanRow>& rows) override;
+  void SetIndicator(const std::string& caption, const std::string& hint) override;
+  std::string DialogFileName() const override;
+  void SetDialogFileName(const std::string& name) override;
+  void SetDialogInitialDir(const std::string& folder) override;
+  bool ExecuteOpenDialog() override;
+  void ShowMessageBox(const std::string& caption, const std::string& text) override;
+  QLineEdit* Field(window::TEditField field) const;
+  QListWidget* List(window::TCheckList list) const;
+
+  // Every control by its place in the window logic's table.
+  std::array<QWidget*, window::kControlCount> FControls{};
+  window::TMainFormLogic FLogic{*this};
   OpenDialogRunner FOpenDialogRunner;
   MessageBoxShower FMessageBoxShower;
-  RunObserver FRunObserver;
   bool FCentred = false;
   bool FSnapping = false;
 };

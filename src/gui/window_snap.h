@@ -1,13 +1,15 @@
-// Snapping a window to the edges of the screen's work area: a window dragged
-// to within a few pixels of an edge is pulled flush against it.
+// Snapping the Qt window to the edges of the screen's work area, by the
+// window logic's rule (src/window/snap_to_edges.h).
 #pragma once
 
 #include <QPoint>
 #include <QRect>
 
+#include "snap_to_edges.h"
+
 namespace kestrune::gui {
 
-constexpr int kSnapDistance = 8;
+using window::kSnapDistance;
 
 // The top-left corner `frame` (the window with its frame) should take: each
 // edge lying within `distance` pixels of the matching edge of `area` is moved

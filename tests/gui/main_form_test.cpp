@@ -2,6 +2,7 @@
 // of a run to the engine, the still-time limits and the status box.
 #include <QApplication>
 #include <QCheckBox>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -175,6 +176,22 @@ class MainFormTest : public QObject {
                                                 p.follow & (kMovesDown | kGrowsDown) ? dh : 0);
       QVERIFY2(control->geometry() == expected, p.name);
     }
+  }
+
+  // Every label shows its whole text within its specified width (with
+  // Arial's stand-in "TitleSet Menus:" needs its letters set a little closer).
+  void labelsShowWhole() {
+    TMainForm form;
+    for (QLabel* label : {form.Label1, form.Label2, form.Label3, form.Label4, form.Label6}) {
+      const QFontMetrics metrics(label->font());
+      QVERIFY2(metrics.horizontalAdvance(label->text()) <= label->width(), qPrintable(label->objectName()));
+    }
+    QCOMPARE(form.Label1->geometry(), QRect(188, 69, 73, 14));
+    QVERIFY(form.Label1->font().letterSpacing() <= 0 && form.Label1->font().letterSpacing() > -0.5);
+    QCOMPARE(form.Label4->font().letterSpacing(), 0.0);  // "sec" fits as it is
+    form.ReplaceVOBEdit->setText(disc_ + "/VTS_01_1.VOB");
+    QCOMPARE(form.Label6->text(), QString("ok"));
+    QVERIFY(QFontMetrics(form.Label6->font()).horizontalAdvance("ok") <= form.Label6->width());
   }
 
   void tooLowForTheLists() {
