@@ -44,7 +44,7 @@ nlohmann::json WithoutFolder(nlohmann::json json) {
 
 class ImageCommands : public ::testing::TestWithParam<const char*> {};
 
-TEST_P(ImageCommands, ListInfoAndVerifyOfTheImageSayWhatTheyDoOfItsFolder) {
+TEST_P(ImageCommands, ListInfoVerifyAndThumbnailsOfTheImageSayWhatTheyDoOfItsFolder) {
   const std::string folder = dvdcheck::FixtureVideoTs(GetParam()).string();
   TempFolder t;
   const std::string iso = t / "disc.iso";
@@ -74,6 +74,10 @@ TEST_P(ImageCommands, ListInfoAndVerifyOfTheImageSayWhatTheyDoOfItsFolder) {
       EXPECT_EQ(ofImage.out, ofFolder.out);
     }
   }
+  // The pictures of its titles and menus, their VOB sectors read through the image.
+  const CliResult picturesOfImage = Cli({"thumbnails", iso, t / "of-image"});
+  EXPECT_EQ(picturesOfImage.code, Cli({"thumbnails", folder, t / "of-folder"}).code) << picturesOfImage.err;
+  EXPECT_TRUE(Snapshot(t / "of-image") == Snapshot(t / "of-folder"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Authored, ImageCommands, ::testing::ValuesIn(kDiscs));

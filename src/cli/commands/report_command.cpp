@@ -15,6 +15,7 @@ class ReportCommand final : public Command {
     app.add_option("FILE", file_, "The page to write, such as report.html")->required()->type_name("");
   }
   int Run(const DvdFolder& folder, std::ostream& out, std::ostream& err) override {
+    const auto reading = folder.ReadThrough();  // an image, or files named in lower case
     return WriteReport(folder.dir, file_, out, err);
   }
 

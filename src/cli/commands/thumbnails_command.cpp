@@ -16,6 +16,7 @@ class ThumbnailsCommand final : public Command {
         ->required()->type_name("");
   }
   int Run(const DvdFolder& folder, std::ostream& out, std::ostream& err) override {
+    const auto reading = folder.ReadThrough();  // an image, or files named in lower case
     return WriteThumbnails(folder.dir, outDir_, out, err);
   }
 
