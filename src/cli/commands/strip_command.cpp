@@ -6,6 +6,7 @@
 // leaves.
 #include <algorithm>
 #include <cctype>
+#include <functional>
 #include <optional>
 #include <ostream>
 #include <set>
@@ -13,6 +14,7 @@
 
 #include "cli_app.h"
 #include "commands.h"
+#include "disc_argument.h"
 #include "file_layer.h"
 #include "planned_folder.h"
 #include "progress_bar.h"
@@ -21,7 +23,6 @@
 #include "strip_run.h"
 #include "title_list.h"
 #include "verify_report.h"
-#include "disc_argument.h"
 
 namespace kestrune::cli {
 
@@ -133,22 +134,13 @@ class StripCommand final : public Command {
       return kExitFailed;
     }
     if (dryRun_) return DryRun(folder, options, bar, out, err);
-    strip::StripRun run(folder.dir, options);
-    try {
-      const auto report = run.Process();
+    return Guarded(bar, err, [&] {
+      const auto report = strip::StripRun(folder.dir, options).Process();
       bar.Finish();
       PrintStripReport(report, out);
-    } catch (const strip::Refusal& e) {
-      bar.Finish();
-      err << e.what() << '\n';
-      return kExitFailed;
-    } catch (const FileError& e) {
-      bar.Finish();
-      err << e.what() << '\n';
-      return kExitFileError;
-    }
-    out << VerifiedLine(verify::VerifyFolder(folder.dir), folder.named.argument) << '\n';
-    return kExitOk;
+      out << VerifiedLine(verify::VerifyFolder(folder.dir), folder.named.argument) << '\n';
+      return kExitOk;
+    });
   }
   bool PrintsJson() const override { return json_; }
 
@@ -157,8 +149,8 @@ class StripCommand final : public Command {
   // stream, what would be dropped and saved, and the files it would change.
   int DryRun(const DvdFolder& folder, const strip::StripOptions& options, ProgressBar& bar, std::ostream& out,
              std::ostream& err) const {
-    strip::StripRun run(folder.dir, options);
-    try {
+    return Guarded(bar, err, [&] {
+      strip::StripRun run(folder.dir, options);
       PlannedFolder plan(run.Dir());
       const auto report = run.ProcessPlanned(plan);
       bar.Finish();
@@ -170,6 +162,15 @@ class StripCommand final : public Command {
         PrintStripReport(report, out);
         PrintRunPlan(changes, out);
       }
+      return kExitOk;
+    });
+  }
+
+  // `work`'s exit status; a refusal (1) or a file that could not be written
+  // (3) ends it with its message after the progress line.
+  static int Guarded(ProgressBar& bar, std::ostream& err, const std::function<int()>& work) {
+    try {
+      return work();
     } catch (const strip::Refusal& e) {
       bar.Finish();
       err << e.what() << '\n';
@@ -179,7 +180,6 @@ class StripCommand final : public Command {
       err << e.what() << '\n';
       return kExitFileError;
     }
-    return kExitOk;
   }
 
   std::string titleSets_, dropAudio_, dropSubpictures_, keepAudio_, keepSubpictures_, output_;
