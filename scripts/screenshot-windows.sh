@@ -7,12 +7,12 @@
 # window. Not part of the test command.
 #   sh scripts/screenshot-windows.sh [WINDOWS-BUILD [FIXTURES]]
 # Needs the Windows build (default build-win), the authored discs (default
-# build-tests/fixtures) and xvfb, x11-apps and imagemagick
+# build/fixtures) and xvfb, x11-apps and imagemagick
 # (sh scripts/install-deps.sh --tests).
 set -e
 cd "$(dirname "$0")/.."
 win=${1:-build-win}
-fixtures=${2:-build-tests/fixtures}
+fixtures=${2:-build/fixtures}
 case $win in /*) ;; *) win=$PWD/$win ;; esac
 exe="$win/src/gui_win32/kestrune.exe"
 [ -f "$exe" ] || { echo "screenshot-windows: no $exe (build the Windows build first)" >&2; exit 1; }

@@ -1,6 +1,6 @@
 #!/bin/sh
 # The Debian package as a user gets it: builds it with CPack from a Linux
-# build (default build-tests; dependencies by dpkg-shlibdeps), checks its
+# build (default build; dependencies by dpkg-shlibdeps), checks its
 # desktop entry with desktop-file-validate, installs it on this machine
 # (dpkg -i, then apt-get install -f for what it depends on), starts both
 # programs from /usr/bin and removes it again. As root; scripts/test.sh runs
@@ -8,7 +8,7 @@
 #   sh scripts/test-package.sh [BUILD]
 set -e
 cd "$(dirname "$0")/.."
-build=${1:-build-tests}
+build=${1:-build}
 rm -f "$build"/kestrune_*.deb
 (cd "$build" && cpack -G DEB > cpack-deb.log 2>&1) || {
   cat "$build/cpack-deb.log" >&2

@@ -8,20 +8,21 @@
 # disc byte for byte, and the window in-process ("Blank!" against the same).
 # Then makes the Windows zip (CPack) and checks what it holds: the two
 # programs, importing no library beyond Windows' own, and README.txt. Uses
-# the Linux test build (build-tests) for its fixtures and its kestrune-cli, so
-# scripts/test.sh runs it after that build; alone:
-#   sh scripts/install-deps.sh --tests && sh scripts/test-windows.sh
+# the Linux test build (the folder it is given, default build) for its
+# fixtures and its kestrune-cli, so scripts/test.sh runs it after that build;
+# alone:
+#   sh scripts/install-deps.sh --tests && sh scripts/test-windows.sh [BUILD]
 set -e
 cd "$(dirname "$0")/.."
 started=$(date +%s)
-linux="$PWD/build-tests"
+linux="$PWD/${1:-build}"
 if [ ! -x "$linux/src/cli/kestrune-cli" ] || [ ! -d "$linux/fixtures" ]; then
-  echo "test-windows: needs the Linux test build with its fixtures (build-tests; sh scripts/test.sh makes it)" >&2
+  echo "test-windows: needs the Linux test build with its fixtures (${1:-build}; sh scripts/test.sh makes it)" >&2
   exit 1
 fi
 jobs=$(nproc)
 
-cmake -S . -B build-win --toolchain cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+cmake -S . -B build-win --toolchain cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release \
   -DKESTRUNE_FIXTURES_DIR="$linux/fixtures" -DKESTRUNE_LINUX_CLI="$linux/src/cli/kestrune-cli"
 cmake --build build-win -j"$jobs"
 status=0
