@@ -5,7 +5,7 @@
 set -e
 cd "$(dirname "$0")/.."
 sh scripts/install-deps.sh
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRUNE_BUILD_TESTS=OFF
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DKESTRUNE_BUILD_TESTS=OFF
 cmake --build build -j"$(nproc)"
 bash scripts/make-demo.sh build
 DEMO="$PWD/build/demo/VIDEO_TS"
